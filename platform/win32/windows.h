@@ -1,0 +1,6 @@
+// The part of the Windows API that the program calls, on Linux.
+#pragma once
+
+#include "windef.h"
+#include "winnls.h"
+#include "winuser.h"
