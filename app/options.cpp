@@ -1,0 +1,177 @@
+#include "app/options.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+const char kUsage[] =
+    "Usage: quenmire [options]\n"
+    "Shows a camera's live picture in a dialog. Intercepter hides the face in front of the\n"
+    "camera behind an animated logo; Snapshot saves the shown frame as a BMP file named by\n"
+    "the pattern in vosk.cfg. The program runs in the folder that holds images/ and vosk.cfg.\n"
+    "\n"
+    "Options:\n"
+    "  --answer yes,no,...      answer the device questions in order; further questions\n"
+    "                           are answered no, messages with only OK are acknowledged\n"
+    "  --press TICK:BUTTON      press BUTTON once TICK ticks have run (repeatable); BUTTON\n"
+    "                           is start, stop, intercept, snapshot, exit or version\n"
+    "  --ticks N                end the program after N ticks, as Exit does\n"
+    "  --headless               run without a window (implied when there is no display)\n"
+    "  --source PATH_OR_PIPELINE\n"
+    "                           offer a video file (played in a loop) or a GStreamer\n"
+    "                           pipeline description as a device (repeatable)\n"
+    "  --no-test-camera         do not offer the built-in test camera\n"
+    "  --list-devices           print the devices' names, one a line, and exit\n"
+    "  --demo                   run the built-in test camera unattended for about five\n"
+    "                           seconds with Intercepter on, take three snapshots, report\n"
+    "  --version                print the version and exit\n"
+    "  --help                   print this text and exit\n"
+    "\n"
+    "A tick is one run of the 30 ms timer; while the timer is stopped, ticks go on being\n"
+    "counted at the same pace for --press and --ticks. Devices are offered in this order:\n"
+    "cameras, the built-in test camera, then each --source.\n";
+
+namespace {
+
+bool ParseCount(const char* text, long minimum, long* value)
+{
+    if (*text < '0' || *text > '9') return false;
+    errno = 0;
+    char* end = nullptr;
+    const long parsed = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < minimum || parsed > INT_MAX) return false;
+    *value = parsed;
+    return true;
+}
+
+bool ParseAnswers(const std::string& text, std::vector<bool>* answers)
+{
+    size_t start = 0;
+    while (start <= text.size() && !text.empty()) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        const std::string word = text.substr(start, comma - start);
+        if (strcasecmp(word.c_str(), "yes") == 0 || strcasecmp(word.c_str(), "y") == 0) {
+            answers->push_back(true);
+        } else if (strcasecmp(word.c_str(), "no") == 0 || strcasecmp(word.c_str(), "n") == 0) {
+            answers->push_back(false);
+        } else {
+            return false;
+        }
+        start = comma + 1;
+    }
+    return true;
+}
+
+bool ParseButton(const char* name, Button* button)
+{
+    static const struct {
+        const char* name;
+        Button button;
+    } kButtons[] = {{"start", Button::Start},       {"stop", Button::Stop}, {"intercept", Button::Intercept},
+                    {"snapshot", Button::Snapshot}, {"exit", Button::Exit}, {"version", Button::Version}};
+    for (const auto& known : kButtons) {
+        if (strcasecmp(name, known.name) == 0) {
+            *button = known.button;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParsePress(const std::string& text, ButtonPress* press)
+{
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    return ParseCount(text.substr(0, colon).c_str(), 0, &press->tick) &&
+           ParseButton(text.c_str() + colon + 1, &press->button);
+}
+
+}  // namespace
+
+bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string name = argv[i];
+        std::string value;
+        bool hasValue = false;
+        if (const size_t equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+            hasValue = true;
+        }
+        const bool takesValue = name == "--answer" || name == "--press" || name == "--ticks" || name == "--source";
+        if (takesValue && !hasValue) {
+            if (i + 1 >= argc) {
+                *error = name + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        } else if (!takesValue && hasValue) {
+            *error = name + " takes no value";
+            return false;
+        }
+
+        if (name == "--answer") {
+            options->answersGiven = true;
+            if (!ParseAnswers(value, &options->answers)) {
+                *error = "--answer takes yes and no separated by commas, not '" + value + "'";
+                return false;
+            }
+        } else if (name == "--press") {
+            ButtonPress press;
+            if (!ParsePress(value, &press)) {
+                *error = "--press takes TICK:BUTTON with BUTTON one of start, stop, intercept, snapshot, exit, "
+                         "version; not '" + value + "'";
+                return false;
+            }
+            options->presses.push_back(press);
+        } else if (name == "--ticks") {
+            if (!ParseCount(value.c_str(), 1, &options->ticks)) {
+                *error = "--ticks takes a number of ticks from 1 to " + std::to_string(INT_MAX) + ", not '" +
+                         value + "'";
+                return false;
+            }
+        } else if (name == "--source") {
+            if (value.empty()) {
+                *error = "--source needs a file or a pipeline description";
+                return false;
+            }
+            options->sources.push_back(value);
+        } else if (name == "--headless") {
+            options->headless = true;
+        } else if (name == "--no-test-camera") {
+            options->testCamera = false;
+        } else if (name == "--list-devices") {
+            options->listDevices = true;
+        } else if (name == "--demo") {
+            options->demo = true;
+        } else if (name == "--version") {
+            options->version = true;
+        } else if (name == "--help" || name == "-h") {
+            options->help = true;
+        } else {
+            *error = "unknown option '" + name + "'";
+            return false;
+        }
+    }
+    if (options->demo && (options->answersGiven || !options->presses.empty() || options->ticks > 0 ||
+                          !options->testCamera)) {
+        *error = "--demo chooses its own answers, presses and ticks and needs the test camera";
+        return false;
+    }
+    return true;
+}
+
+void ApplyDemo(Options* options)
+{
+    options->realCameras = false;
+    options->answersGiven = true;
+    options->answers = {true};
+    options->presses = {{0, Button::Intercept},
+                        {60, Button::Snapshot},
+                        {110, Button::Snapshot},
+                        {160, Button::Snapshot}};
+    options->ticks = 170;
+}
