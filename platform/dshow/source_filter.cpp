@@ -133,7 +133,8 @@ bool SourceFilter::FindFrameSize(FrameSize* size) const
     }
     SizeProbe probe;
     GstRef<GstPad> sinkPad(gst_element_get_static_pad(sink.get(), "sink"));
-    gst_pad_add_probe(sinkPad.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, WatchCaps, &probe, nullptr);
+    const gulong capsWatch =
+        gst_pad_add_probe(sinkPad.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, WatchCaps, &probe, nullptr);
     GstRef<GstBus> bus(gst_element_get_bus(pipeline.get()));
     gst_bus_set_sync_handler(bus.get(), WatchProbeBus, &probe, nullptr);
 
@@ -146,6 +147,7 @@ bool SourceFilter::FindFrameSize(FrameSize* size) const
     }
     // Stopping joins the streaming threads, so nothing touches the probe after this.
     gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+    gst_pad_remove_probe(sinkPad.get(), capsWatch);
     gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
 
     std::lock_guard lock(probe.mutex);

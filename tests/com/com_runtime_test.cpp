@@ -112,12 +112,4 @@ TEST_F(ComRuntimeTest, ObjectsAreCreatedOnlyOnThreadsInCom)
     EXPECT_EQ(nullptr, object);
 }
 
-TEST(TaskMemoryTest, AllocatesAndFreesIncludingNull)
-{
-    void* block = CoTaskMemAlloc(88);
-    ASSERT_NE(nullptr, block);
-    CoTaskMemFree(block);
-    CoTaskMemFree(nullptr);
-}
-
 }  // namespace

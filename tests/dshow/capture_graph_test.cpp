@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "preview_graph.h"
 #include "tests/support/video_sources.h"
 
@@ -82,14 +84,16 @@ TEST_F(CaptureGraphTest, NoCrossbarIsFoundUpstream)
     EXPECT_EQ(nullptr, crossbar);
 }
 
-TEST_F(CaptureGraphTest, SourceWithoutVideoIsNotConnected)
+TEST_F(CaptureGraphTest, SourcesWithoutUsableVideoAreNotConnected)
 {
-    PreviewGraph graph(test_support::BindDevice(TestInputs(false, {"audiotestsrc"}), 0));
-    ASSERT_NE(nullptr, graph.source());
-    EXPECT_EQ(VFW_E_CANNOT_CONNECT, graph.Connect());
-    AM_MEDIA_TYPE type{};
-    EXPECT_EQ(VFW_E_NOT_CONNECTED, graph.grabber()->GetConnectedMediaType(&type));
-    EXPECT_EQ(S_OK, graph.control()->Run());
+    for (const std::string& source : {std::string("audiotestsrc"), test_support::PatternSource(16385, 2)}) {
+        PreviewGraph graph(test_support::BindDevice(TestInputs(false, {source}), 0));
+        ASSERT_NE(nullptr, graph.source()) << source;
+        EXPECT_EQ(VFW_E_CANNOT_CONNECT, graph.Connect()) << source;
+        AM_MEDIA_TYPE type{};
+        EXPECT_EQ(VFW_E_NOT_CONNECTED, graph.grabber()->GetConnectedMediaType(&type));
+        EXPECT_EQ(S_OK, graph.control()->Run());
+    }
 }
 
 TEST_F(CaptureGraphTest, RendererBehindTheGrabberLeavesFramesInIt)
