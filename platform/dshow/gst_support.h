@@ -23,6 +23,12 @@ GstRef<T> TakeFloating(T* object)
     return GstRef<T>(object);
 }
 
+// A new element from a factory; null when GStreamer has no such element.
+inline GstRef<GstElement> MakeElement(const char* factory)
+{
+    return TakeFloating(gst_element_factory_make(factory, nullptr));
+}
+
 struct GstCapsUnref {
     void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
 };

@@ -215,7 +215,7 @@ HRESULT SampleGrabber::GetCurrentBuffer(LONG* pBufferSize, LONG* pBuffer)
 
 GstRef<GstElement> SampleGrabber::CreateSinkElement(FrameSize size)
 {
-    GstRef<GstElement> sink = TakeFloating(gst_element_factory_make("appsink", nullptr));
+    GstRef<GstElement> sink = MakeElement("appsink");
     if (sink == nullptr) {
         return nullptr;
     }

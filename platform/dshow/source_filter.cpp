@@ -15,11 +15,6 @@ namespace {
 // How long a file or description may take to show its picture size.
 constexpr std::chrono::seconds kSizeProbeTimeout{10};
 
-GstRef<GstElement> MakeElement(const char* factory)
-{
-    return TakeFloating(gst_element_factory_make(factory, nullptr));
-}
-
 // Links a decoder's video pad, when it appears, to the waiting element's sink pad.
 void LinkVideoPad(GstElement*, GstPad* pad, gpointer downstream)
 {

@@ -16,11 +16,6 @@ struct ChainEvents {
     std::atomic<uint64_t> samplesAtRestart{0};
 };
 
-GstRef<GstElement> MakeElement(const char* factory)
-{
-    return TakeFloating(gst_element_factory_make(factory, nullptr));
-}
-
 void SeekToStart(GstElement* pipeline, gpointer)
 {
     gst_element_seek_simple(pipeline, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT), 0);

@@ -10,7 +10,7 @@ HRESULT VideoRenderer::QueryInterface(REFIID iid, void** object)
 GstRef<GstElement> VideoRenderer::CreateSinkElement() const
 {
     // autovideosink settles for a sink that shows nothing when no display is up.
-    return TakeFloating(gst_element_factory_make("autovideosink", nullptr));
+    return MakeElement("autovideosink");
 }
 
 }  // namespace dshow

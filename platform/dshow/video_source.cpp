@@ -47,7 +47,7 @@ GstRef<GstElement> CreateFileElement(const std::string& path, std::string* why)
         *why = "cannot read " + path;
         return nullptr;
     }
-    GstRef<GstElement> element = TakeFloating(gst_element_factory_make("filesrc", nullptr));
+    GstRef<GstElement> element = MakeElement("filesrc");
     if (element != nullptr) {
         g_object_set(element.get(), "location", path.c_str(), nullptr);
     }
