@@ -1,0 +1,90 @@
+// What the COM classes of this process are built from (Linux only): reference counting
+// shared by every class, the class registry behind CoCreateInstance, and a count of
+// live objects that tests use to see every reference given back.
+#pragma once
+
+#include <atomic>
+#include <initializer_list>
+#include <new>
+
+#include <objbase.h>
+
+namespace com {
+
+// Objects of ours alive now, of every class.
+long LiveObjectCount();
+
+namespace detail {
+void CountLiveObject(long change);
+}
+
+// One interface a class hands out: the IID asked for and the pointer that answers it.
+struct InterfaceEntry {
+    const IID* iid;
+    IUnknown* pointer;
+};
+
+// Reference counting for a class that implements Interfaces. Objects start with one
+// reference, their creator's, and delete themselves when the last one is released.
+template <class... Interfaces>
+class Object : public Interfaces... {
+public:
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+protected:
+    Object() { detail::CountLiveObject(+1); }
+    virtual ~Object() { detail::CountLiveObject(-1); }
+
+    // QueryInterface over the class's table of interfaces.
+    HRESULT Answer(REFIID iid, void** object, std::initializer_list<InterfaceEntry> interfaces)
+    {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        for (const InterfaceEntry& entry : interfaces) {
+            if (*entry.iid == iid) {
+                entry.pointer->AddRef();
+                *object = entry.pointer;
+                return S_OK;
+            }
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+
+private:
+    std::atomic<ULONG> references_{1};
+};
+
+// Makes a new object of one class and answers for iid.
+using ClassFactory = HRESULT (*)(REFIID iid, void** object);
+
+// The factory for classes whose default constructor is all they need.
+template <class T>
+HRESULT CreateInstance(REFIID iid, void** object)
+{
+    T* instance = new (std::nothrow) T();
+    if (instance == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    const HRESULT hr = instance->QueryInterface(iid, object);
+    instance->Release();
+    return hr;
+}
+
+// Makes CoCreateInstance create clsid with factory; a null factory removes the class.
+// Returns the factory registered before.
+ClassFactory RegisterServerClass(REFCLSID clsid, ClassFactory factory);
+
+}  // namespace com

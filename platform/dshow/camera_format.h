@@ -1,0 +1,26 @@
+// The picture size a camera is asked for: 640 x 480 when it offers it, else the size it
+// offers nearest to that.
+#pragma once
+
+#include <gst/gst.h>
+
+#include "gst_support.h"
+
+namespace dshow {
+
+constexpr int kPreferredCameraWidth = 640;
+constexpr int kPreferredCameraHeight = 480;
+
+struct FrameSize {
+    int width;
+    int height;
+};
+
+// The offered size with the least |width - 640| + |height - 480|, the first one on a
+// tie; 640 x 480 when the caps name no sizes.
+FrameSize ChooseCameraSize(const GstCaps* offered);
+
+// The offered formats narrowed to one size, for a filter right behind the camera.
+CapsRef RestrictToSize(GstCaps* offered, FrameSize size);
+
+}  // namespace dshow
