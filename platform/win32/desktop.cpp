@@ -69,8 +69,12 @@ int AnswerFor(QMessageBox::StandardButton button, UINT type)
 DesktopSession::DesktopSession(int& argc, char** argv)
 {
     if (QCoreApplication::instance() == nullptr) {
-        if (IsUnset("QT_QPA_PLATFORM") && IsUnset("DISPLAY") && IsUnset("WAYLAND_DISPLAY")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // A display that cannot be reached falls back to the offscreen platform rather
+        // than ending the program.
+        if (IsUnset("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", !IsUnset("WAYLAND_DISPLAY") ? "wayland;xcb;offscreen"
+                                       : !IsUnset("DISPLAY")       ? "xcb;offscreen"
+                                                                   : "offscreen");
         }
         app_ = std::make_unique<QApplication>(argc, argv);
         if (const char* name = FindVersionString("InternalName")) QCoreApplication::setApplicationName(name);

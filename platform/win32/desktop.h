@@ -13,8 +13,9 @@ class QWidget;
 namespace win32 {
 
 // Starts the Qt application unless one is running. With neither DISPLAY nor
-// WAYLAND_DISPLAY set and no QT_QPA_PLATFORM chosen, it uses Qt's "offscreen" platform,
-// on which everything works, painting included, and nobody is asked anything. On a real
+// WAYLAND_DISPLAY set and no QT_QPA_PLATFORM chosen, or with a display that cannot be
+// reached, it uses Qt's "offscreen" platform, on which everything works, painting
+// included, and nobody is asked anything. On a real
 // display, MessageBoxA shows the desktop's message box while the session lasts. Ending
 // the session it started destroys the windows left and ends the Qt application.
 // argc and argv must outlive the session.
