@@ -37,11 +37,8 @@ protected:
 class CRect : public RECT {
 public:
     CRect() : RECT{0, 0, 0, 0} {}
-    CRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
-    operator LPRECT() { return this; }
-    operator LPCRECT() const { return this; }
 };
 
 // A window. The object is bound to its window while attached: the window's messages go
@@ -59,8 +56,6 @@ public:
 
     static CWnd* FromHandle(HWND hWnd);
     static CWnd* FromHandlePermanent(HWND hWnd);
-    HWND GetSafeHwnd() const { return m_hWnd; }
-    operator HWND() const { return m_hWnd; }
 
     BOOL Attach(HWND hWndNew);
     HWND Detach();
@@ -77,7 +72,6 @@ public:
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer);
     BOOL KillTimer(UINT_PTR nIDEvent);
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
-    void Invalidate(BOOL bErase = TRUE);
     CDC* GetDC();
     int ReleaseDC(CDC* pDC);
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -192,7 +186,6 @@ public:
     HMENU m_hMenu = nullptr;
 
     static CMenu* FromHandle(HMENU hMenu);
-    HMENU GetSafeHmenu() const { return m_hMenu; }
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCTSTR lpszNewItem = nullptr)
     {
         return ::AppendMenuA(m_hMenu, nFlags, nIDNewItem, lpszNewItem);

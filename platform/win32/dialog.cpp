@@ -91,8 +91,6 @@ void SendCommand(HWND dialog, int id, HWND control)
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
 }
 
-}  // namespace
-
 QFont DialogFontFor(const char* face, int pointSize, int weight, bool italic)
 {
     QString family = QString::fromUtf8(face ? face : "");
@@ -109,6 +107,7 @@ QFont DialogFontFor(const char* face, int pointSize, int weight, bool italic)
     return font;
 }
 
+}  // namespace
 }  // namespace win32::detail
 
 using namespace win32::detail;
@@ -173,7 +172,7 @@ LRESULT DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hDlg, Msg, wParam, lParam);
 }
 
-BOOL EndDialog(HWND hDlg, INT_PTR nResult)
+BOOL EndDialog(HWND hDlg, INT_PTR)
 {
     Window* window = FindWindowRecord(hDlg);
     if (window == nullptr || window->kind != WindowKind::Dialog) {
@@ -181,7 +180,6 @@ BOOL EndDialog(HWND hDlg, INT_PTR nResult)
         return FALSE;
     }
     window->dialogEnded = true;
-    window->dialogResult = nResult;
     ShowWindow(hDlg, SW_HIDE);
     return TRUE;
 }
@@ -201,13 +199,5 @@ BOOL IsDialogMessageA(HWND hDlg, LPMSG lpMsg)
         return TRUE;
     }
     DispatchMessageA(lpMsg);
-    return TRUE;
-}
-
-BOOL MapDialogRect(HWND hDlg, LPRECT lpRect)
-{
-    if (lpRect == nullptr || !IsWindow(hDlg)) return FALSE;
-    *lpRect = RECT{MulDiv(lpRect->left, kBaseUnitX, 4), MulDiv(lpRect->top, kBaseUnitY, 8),
-                   MulDiv(lpRect->right, kBaseUnitX, 4), MulDiv(lpRect->bottom, kBaseUnitY, 8)};
     return TRUE;
 }

@@ -227,13 +227,6 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, 
     return SrcHeight;
 }
 
-COLORREF GetSysColor(int nIndex)
-{
-    if (nIndex != COLOR_BTNFACE || !OnGuiThread()) return 0;
-    const QColor colour = ButtonFaceColour();
-    return RGB(colour.red(), colour.green(), colour.blue());
-}
-
 int GetSystemMetrics(int nIndex)
 {
     switch (nIndex) {

@@ -89,8 +89,6 @@ ModuleResources::~ModuleResources()
     LoadedIcons().clear();
 }
 
-const ResourceTable* CurrentResources() { return g_resources; }
-
 const DialogTemplate* FindDialogTemplate(LPCSTR name)
 {
     if (g_resources == nullptr || name == nullptr || !IS_INTRESOURCE(name)) return nullptr;

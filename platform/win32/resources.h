@@ -121,8 +121,6 @@ private:
     const ResourceTable* previous_;
 };
 
-// The registered table, or null.
-const ResourceTable* CurrentResources();
 const DialogTemplate* FindDialogTemplate(LPCSTR name);
 // A value of the version information's string block, or null.
 const char* FindVersionString(const char* key);

@@ -81,7 +81,6 @@ struct Window {
     bool eraseNeeded = false;
     bool destroying = false;
     bool dialogEnded = false;
-    INT_PTR dialogResult = 0;
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
     HICON staticIcon = nullptr;  // the picture of an SS_ICON static
@@ -127,7 +126,6 @@ void ReleaseDcsOf(HWND hwnd);
 // ---- dialogs and controls (dialog.cpp, controls.cpp)
 LRESULT CALLBACK ButtonWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-QFont DialogFontFor(const char* face, int pointSize, int weight, bool italic);
 
 // ---- menus (menu.cpp)
 void ShowSystemMenu(HWND hwnd, const QPoint& globalPosition);

@@ -121,6 +121,7 @@ HWND AddWindow(std::unique_ptr<Window> record, const QRect& geometry, const QFon
 std::vector<HWND> ChildrenOf(HWND parent)
 {
     std::vector<HWND> children;
+    if (!OnGuiThread()) return children;
     for (HWND hwnd : Windows().Handles()) {
         const Window* window = Windows().Find(hwnd);
         if (window->parent == parent && window->kind != WindowKind::Dialog) children.push_back(hwnd);
@@ -313,22 +314,6 @@ int GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount)
     return CopyWholeCharacters(window->text, lpString, nMaxCount);
 }
 
-BOOL SetWindowTextA(HWND hWnd, LPCSTR lpString)
-{
-    Window* window = FindWindowOrFail(hWnd);
-    if (window == nullptr) return FALSE;
-    window->text = lpString ? lpString : "";
-    const QString text = QString::fromUtf8(window->text.c_str());
-    if (window->kind == WindowKind::Dialog) {
-        window->widget->setWindowTitle(text);
-    } else if (auto* button = qobject_cast<QPushButton*>(window->widget.data())) {
-        button->setText(text);
-    } else {
-        InvalidateRect(hWnd, nullptr, TRUE);
-    }
-    return TRUE;
-}
-
 HWND SetFocus(HWND hWnd)
 {
     const HWND previous = GetFocus();
@@ -341,17 +326,6 @@ HWND SetFocus(HWND hWnd)
 HWND GetFocus()
 {
     return OnGuiThread() ? WindowOfWidget(QApplication::focusWidget()) : nullptr;
-}
-
-LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex)
-{
-    const Window* window = FindWindowOrFail(hWnd);
-    if (window == nullptr) return 0;
-    if (nIndex != GWLP_WNDPROC) {
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
-    }
-    return reinterpret_cast<LONG_PTR>(window->proc);
 }
 
 LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong)

@@ -83,8 +83,6 @@
 #define SM_CXSMICON 49
 #define SM_CYSMICON 50
 
-#define COLOR_BTNFACE 15
-
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SW_SHOW 5
@@ -164,11 +162,9 @@ BOOL IsWindowEnabled(HWND hWnd);
 BOOL MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
 // Window texts are in the system code page (UTF-8).
 int GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount);
-BOOL SetWindowTextA(HWND hWnd, LPCSTR lpString);
 HWND SetFocus(HWND hWnd);
 HWND GetFocus();
-// Only GWLP_WNDPROC, for subclassing.
-LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex);
+// Only GWLP_WNDPROC, for subclassing; returns the previous window procedure.
 LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
 LRESULT CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // Default processing: WM_PAINT validates, WM_ERASEBKGND and WM_ICONERASEBKGND fill with
@@ -214,13 +210,13 @@ HWND CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
 // The window procedure of dialogs: the dialog procedure first; when it returns FALSE,
 // WM_CLOSE becomes WM_COMMAND IDCANCEL and the rest goes to DefWindowProcA.
 LRESULT DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam);
-// Hides the dialog and records its result; whoever runs the dialog's loop ends it.
+// Hides the dialog and marks it ended. The loop that runs the dialog (the framework's
+// DoModal) keeps the result and ends.
 BOOL EndDialog(HWND hDlg, INT_PTR nResult);
 // Escape sends IDCANCEL; Enter sends the focused push button's command, else the
 // default push button's, else IDOK. Other messages for the dialog are dispatched.
 // Returns FALSE for messages that are not for the dialog.
 BOOL IsDialogMessageA(HWND hDlg, LPMSG lpMsg);
-BOOL MapDialogRect(HWND hDlg, LPRECT lpRect);
 
 // ---- Painting
 BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase);
@@ -229,7 +225,6 @@ BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint);
 HDC GetDC(HWND hWnd);
 int ReleaseDC(HWND hWnd, HDC hDC);
 BOOL DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
-COLORREF GetSysColor(int nIndex);
 int GetSystemMetrics(int nIndex);
 
 // ---- Menus

@@ -37,6 +37,10 @@ BOOL CRecordingDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
     events.push_back(std::string("init") + (::IsWindowVisible(m_hWnd) ? " shown" : ""));
+    if (m_hIcon) {
+        SetIcon(m_hIcon, TRUE);
+        SetIcon(m_hIcon, FALSE);
+    }
     if (onInit) onInit(*this);
     return TRUE;
 }

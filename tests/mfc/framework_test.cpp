@@ -91,6 +91,7 @@ TEST_F(FrameworkTest, MessageMapRoutesButtonsTimersAndCommandsToTheApplication)
         Do([&] { dialog.SendMessage(WM_COMMAND, kAppCommand); }),
         Do([&] { dialog.SendMessage(WM_COMMAND, ID_HELP); }),
         Do([&] { EXPECT_EQ(reinterpret_cast<LRESULT>(dialog.m_hIcon), dialog.SendMessage(WM_QUERYDRAGICON)); }),
+        Do([&] { EXPECT_EQ(reinterpret_cast<LRESULT>(dialog.m_hIcon), dialog.SendMessage(WM_GETICON, ICON_SMALL)); }),
         Do([&] { Click(dialog.m_hWnd, IDCANCEL); }),  // Exit
     });
     dialog.m_hIcon = app.LoadIcon(kIcon);

@@ -1,5 +1,8 @@
 // Painting: update regions and WM_PAINT, device contexts, StretchDIBits with the
 // rectangles the program uses and with hostile ones, DrawIcon, the default painting.
+#include <QApplication>
+#include <QPalette>
+
 #include <climits>
 #include <cstring>
 
@@ -224,8 +227,7 @@ TEST_F(PaintTest, DefaultPaintingAndIcons)
     EXPECT_EQ(qRgb(0, 0, 0), displayPicture.pixel(0, 0));      // SS_BLACKFRAME
     EXPECT_EQ(qRgb(0, 0, 0), displayPicture.pixel(274, 239));
     EXPECT_EQ(buttonFace_, displayPicture.pixel(1, 1));
-    EXPECT_EQ(GetSysColor(COLOR_BTNFACE),
-              RGB(qRed(buttonFace_), qGreen(buttonFace_), qBlue(buttonFace_)));
+    EXPECT_EQ(QApplication::palette().color(QPalette::Button).rgb(), buttonFace_);  // the desktop's button face
     EXPECT_EQ(32, GetSystemMetrics(SM_CXICON));
     EXPECT_EQ(16, GetSystemMetrics(SM_CYSMICON));
 
