@@ -1,5 +1,5 @@
-// Resources for the windowing and framework tests: the program's two dialog templates
-// as written, a test icon, strings and version information.
+// Resources for the windowing and framework tests: copies of the program's two dialog
+// templates, a test icon, strings and version information.
 #include "test_resources.h"
 
 #include <windows.h>

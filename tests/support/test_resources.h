@@ -1,5 +1,5 @@
-// Resources registered for the windowing and framework tests (test_resources.cpp): the
-// program's two dialog templates, copied as written, and a test icon.
+// Resources registered for the windowing and framework tests (test_resources.cpp):
+// copies of the program's two dialog templates, and a test icon.
 #pragma once
 
 #include "platform/win32/resources.h"
