@@ -79,6 +79,9 @@ public:
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
     CMenu* GetSystemMenu(BOOL bRevert) const;
 
+    // Runs DoDataExchange: FALSE moves data to the controls (and binds them).
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+
     // The message map first, then the window's own procedure.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -92,8 +95,6 @@ protected:
     // Called when the window is gone and the object detached.
     virtual void PostNcDestroy() {}
     virtual void DoDataExchange(CDataExchange* pDX);
-    // Runs DoDataExchange: FALSE moves data to the controls (and binds them).
-    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
     afx_msg void OnPaint();
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
