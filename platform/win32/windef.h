@@ -53,6 +53,9 @@ typedef LONG HRESULT;
 typedef int64_t LONGLONG;
 typedef uint64_t ULONGLONG;
 typedef LONGLONG REFERENCE_TIME;
+typedef ULONG_PTR DWORD_PTR;
+typedef WORD LANGID;
+typedef DWORD COLORREF;
 typedef void* HANDLE;
 
 #define DECLARE_HANDLE(name) \
@@ -65,9 +68,23 @@ DECLARE_HANDLE(HDC);
 DECLARE_HANDLE(HMENU);
 DECLARE_HANDLE(HBRUSH);
 DECLARE_HANDLE(HFONT);
-DECLARE_HANDLE(HCURSOR);
 DECLARE_HANDLE(HHOOK);
 typedef HINSTANCE HMODULE;
+typedef HICON HCURSOR;  // icons and cursors are the same kind of object
+
+#define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
+#define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | (((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16)))
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
+#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define GetRValue(rgb) ((BYTE)(rgb))
+#define GetGValue(rgb) ((BYTE)(((WORD)(rgb)) >> 8))
+#define GetBValue(rgb) ((BYTE)((rgb) >> 16))
+
+// Resource names: a string, or a 16-bit number carried in the pointer.
+#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 
 struct RECT {
     LONG left;

@@ -2,5 +2,7 @@
 #pragma once
 
 #include "windef.h"
+#include "winbase.h"
+#include "wingdi.h"
 #include "winnls.h"
 #include "winuser.h"
