@@ -1,0 +1,43 @@
+#include "image/simd_level.h"
+
+#include <atomic>
+
+namespace {
+
+SimdLevel Detect()
+{
+#if QM_HAVE_AVX2_KERNELS
+    // The compiler's check includes the operating system's support for the AVX state.
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) {
+        return SimdLevel::kAvx2;
+    }
+#endif
+    return SimdLevel::kBaseline;
+}
+
+std::atomic<SimdLevel>& Active()
+{
+    static std::atomic<SimdLevel> active{SupportedSimdLevel()};
+    return active;
+}
+
+}  // namespace
+
+SimdLevel SupportedSimdLevel()
+{
+    static const SimdLevel supported = Detect();
+    return supported;
+}
+
+SimdLevel ActiveSimdLevel()
+{
+    return Active().load(std::memory_order_relaxed);
+}
+
+SimdLevel SetSimdLevel(SimdLevel level)
+{
+    const SimdLevel used = level < SupportedSimdLevel() ? level : SupportedSimdLevel();
+    Active().store(used, std::memory_order_relaxed);
+    return used;
+}
