@@ -34,6 +34,10 @@ bool InsideBox(const BgrPixel* pixel, const YCbCrPixel& lower, const YCbCrPixel&
 void MaskPixels(const uint8_t* source, uint8_t* mask, int32_t count, const SkinBox& box, BgrPixel inside,
                 BgrPixel outside);
 
+// Sets pixel k of mask by InsideBox for each bit k of undecided (k < 32).
+void SettleUndecided(const uint8_t* source, uint8_t* mask, uint32_t undecided, const SkinBox& box, BgrPixel inside,
+                     BgrPixel outside);
+
 struct ColourKernels {
     // Mask pixel j = inside or outside colour, for source pixel j in the box or not.
     void (*mask)(const uint8_t* source, uint8_t* mask, int32_t count, const SkinBox& box, BgrPixel inside,
@@ -46,6 +50,7 @@ struct ColourKernels {
 const ColourKernels& BaselineColourKernels();
 #if QM_HAVE_AVX2_KERNELS
 const ColourKernels& Avx2ColourKernels();
+const ColourKernels& Avx512ColourKernels();
 #endif
 // The kernels of the active level.
 const ColourKernels& ActiveColourKernels();

@@ -24,9 +24,8 @@ QM_TARGET_AVX2 __m256i WeightPair(int16_t first, int16_t second)
 QM_TARGET_AVX2 void MaskPixelsAvx2(const uint8_t* source, uint8_t* mask, int32_t count, const SkinBox& box,
                                    BgrPixel inside, BgrPixel outside)
 {
-    static const int kGreenRed[4] = {1, -1, 2, -1}, kGreenBlue[4] = {1, -1, 0, -1}, kBlueRed[4] = {0, -1, 2, -1};
-    const __m256i toGreenRed = LaneShuffle(kGreenRed), toGreenBlue = LaneShuffle(kGreenBlue),
-                  toBlueRed = LaneShuffle(kBlueRed);
+    const __m256i toGreenRed = LaneShuffle<1, -1, 2, -1>(), toGreenBlue = LaneShuffle<1, -1, 0, -1>(),
+                  toBlueRed = LaneShuffle<0, -1, 2, -1>();
     // 58661 G + 29891 R + 11448 B
     const __m256i lumaGreenRed = WeightPair(29331, 29891), lumaGreenBlue = WeightPair(29330, 11448);
     // 25000 B - 8437 R - 16563 G
@@ -41,33 +40,40 @@ QM_TARGET_AVX2 void MaskPixelsAvx2(const uint8_t* source, uint8_t* mask, int32_t
     const __m256i outsideLanes = _mm256_set1_epi32(PixelLane(outside));
     const __m256i undecided = _mm256_set1_epi32(-1);
 
+    // Blocks are done in batches; the few undecided pixels of a batch are settled after
+    // it, so that the vector loop makes no calls.
+    constexpr int kBatch = 64;
     int32_t j = 0;
-    for (; j + 8 <= count; j += 8) {
-        const uint8_t* in = source + 3 * int64_t{j};
-        uint8_t* out = mask + 3 * int64_t{j};
-        const __m256i bytes = LoadPixelBytes(in);
-        const __m256i greenRed = _mm256_shuffle_epi8(bytes, toGreenRed);
-        const __m256i greenBlue = _mm256_shuffle_epi8(bytes, toGreenBlue);
-        const __m256i blueRed = _mm256_shuffle_epi8(bytes, toBlueRed);
-        const __m256i luma =
-            _mm256_add_epi32(_mm256_madd_epi16(greenRed, lumaGreenRed), _mm256_madd_epi16(greenBlue, lumaGreenBlue));
-        const __m256i blue =
-            _mm256_add_epi32(_mm256_madd_epi16(blueRed, blueBlueRed), _mm256_madd_epi16(greenBlue, blueGreen));
-        const __m256i red = _mm256_add_epi32(
-            _mm256_add_epi32(_mm256_madd_epi16(greenRed, redGreenRed), _mm256_madd_epi16(blueRed, redBlueRed)),
-            _mm256_madd_epi16(greenBlue, redGreen));
-        const __m256i margin = _mm256_min_epi32(
-            _mm256_min_epi32(_mm256_min_epi32(_mm256_sub_epi32(luma, lumaLow), _mm256_sub_epi32(lumaHigh, luma)),
-                             _mm256_min_epi32(_mm256_sub_epi32(blue, blueLow), _mm256_sub_epi32(blueHigh, blue))),
-            _mm256_min_epi32(_mm256_sub_epi32(red, redLow), _mm256_sub_epi32(redHigh, red)));
-        const __m256i outsideLane = _mm256_srai_epi32(margin, 31);
-        StorePixels(out, _mm256_blendv_epi8(insideLanes, outsideLanes, outsideLane));
-
-        unsigned open = static_cast<unsigned>(
-            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(margin, undecided))));
-        for (; open != 0; open &= open - 1) {
-            const int k = __builtin_ctz(open);
-            *PixelAt(out, k) = InsideBox(PixelAt(in, k), box.lower, box.upper) ? inside : outside;
+    while (j + 8 <= count) {
+        const int32_t batchStart = j;
+        uint8_t open[kBatch];
+        uint32_t anyOpen = 0;
+        int blocks = 0;
+        for (; blocks < kBatch && j + 8 <= count; ++blocks, j += 8) {
+            const __m256i bytes = LoadPixelBytes(source + 3 * int64_t{j});
+            const __m256i greenRed = _mm256_shuffle_epi8(bytes, toGreenRed);
+            const __m256i greenBlue = _mm256_shuffle_epi8(bytes, toGreenBlue);
+            const __m256i blueRed = _mm256_shuffle_epi8(bytes, toBlueRed);
+            const __m256i luma = _mm256_add_epi32(_mm256_madd_epi16(greenRed, lumaGreenRed),
+                                                  _mm256_madd_epi16(greenBlue, lumaGreenBlue));
+            const __m256i blue =
+                _mm256_add_epi32(_mm256_madd_epi16(blueRed, blueBlueRed), _mm256_madd_epi16(greenBlue, blueGreen));
+            const __m256i red = _mm256_add_epi32(
+                _mm256_add_epi32(_mm256_madd_epi16(greenRed, redGreenRed), _mm256_madd_epi16(blueRed, redBlueRed)),
+                _mm256_madd_epi16(greenBlue, redGreen));
+            const __m256i margin = _mm256_min_epi32(
+                _mm256_min_epi32(_mm256_min_epi32(_mm256_sub_epi32(luma, lumaLow), _mm256_sub_epi32(lumaHigh, luma)),
+                                 _mm256_min_epi32(_mm256_sub_epi32(blue, blueLow), _mm256_sub_epi32(blueHigh, blue))),
+                _mm256_min_epi32(_mm256_sub_epi32(red, redLow), _mm256_sub_epi32(redHigh, red)));
+            const __m256i outsideLane = _mm256_srai_epi32(margin, 31);
+            StorePixels(mask + 3 * int64_t{j}, _mm256_blendv_epi8(insideLanes, outsideLanes, outsideLane));
+            open[blocks] = static_cast<uint8_t>(
+                _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(margin, undecided))));
+            anyOpen |= open[blocks];
+        }
+        for (int b = 0; anyOpen != 0 && b < blocks; ++b) {
+            const int64_t first = batchStart + int64_t{8} * b;
+            SettleUndecided(source + 3 * first, mask + 3 * first, open[b], box, inside, outside);
         }
     }
     MaskPixels(source + 3 * int64_t{j}, mask + 3 * int64_t{j}, count - j, box, inside, outside);

@@ -8,6 +8,7 @@
 
 #include <immintrin.h>
 
+#include <array>
 #include <cstdint>
 
 #include "image/pixel.h"
@@ -20,25 +21,32 @@ QM_TARGET_AVX2 inline __m256i LoadPixelBytes(const uint8_t* p)
     return _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(p + 8), reinterpret_cast<const __m128i*>(p));
 }
 
-// A shuffle control for LoadPixelBytes data that fills byte b of each pixel's lane with
-// channel pattern[b] of that pixel (0 blue, 1 green, 2 red), or with 0 where it is -1.
-QM_TARGET_AVX2 inline __m256i LaneShuffle(const int (&pattern)[4])
+// The vpshufb control for LoadPixelBytes data that fills byte b of each pixel's lane
+// with channel pattern[b] of that pixel (0 blue, 1 green, 2 red), or with 0 where it
+// is -1.
+constexpr std::array<int8_t, 32> LaneShuffleBytes(std::array<int, 4> pattern)
 {
-    alignas(32) int8_t control[32];
+    std::array<int8_t, 32> control{};
     for (int lane = 0; lane < 8; ++lane) {
         const int first = lane < 4 ? 3 * lane : 4 + 3 * (lane - 4);  // position in its 16-byte half
         for (int b = 0; b < 4; ++b) {
             control[4 * lane + b] = static_cast<int8_t>(pattern[b] < 0 ? -1 : first + pattern[b]);
         }
     }
-    return _mm256_load_si256(reinterpret_cast<const __m256i*>(control));
+    return control;
+}
+
+template <int B0, int B1, int B2, int B3>
+QM_TARGET_AVX2 inline __m256i LaneShuffle()
+{
+    static constexpr std::array<int8_t, 32> kControl = LaneShuffleBytes({B0, B1, B2, B3});
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kControl.data()));
 }
 
 // The control with which LoadPixels puts each pixel in its lane.
 QM_TARGET_AVX2 inline __m256i PixelLaneShuffle()
 {
-    static const int kBgr0[4] = {0, 1, 2, -1};
-    return LaneShuffle(kBgr0);
+    return LaneShuffle<0, 1, 2, -1>();
 }
 
 // Pixels 0..7 as blue | green << 8 | red << 16 in lanes 0..7; toLanes is

@@ -17,7 +17,6 @@ struct ColumnChunk {
     int32_t offset[kChunkColumns];  // byte offset of the left neighbour in a source row
     double fraction[kChunkColumns];
     int32_t count;  // columns of the chunk that have both neighbours
-    bool whole;     // every fraction is zero
 };
 
 // The source position of destination coordinate n along one axis, as the warp finds it:
@@ -39,7 +38,6 @@ bool SourcePosition(double scale, int32_t n, int32_t sourceSize, int32_t* index,
 void FillChunk(double scale, int32_t first, int32_t last, int32_t sourceWidth, ColumnChunk* chunk)
 {
     chunk->count = 0;
-    chunk->whole = true;
     for (int32_t j = first; j < last; ++j) {
         int32_t index;
         double fraction;
@@ -48,7 +46,6 @@ void FillChunk(double scale, int32_t first, int32_t last, int32_t sourceWidth, C
         }
         chunk->offset[chunk->count] = 3 * index;
         chunk->fraction[chunk->count] = fraction;
-        chunk->whole = chunk->whole && fraction == 0.0;
         ++chunk->count;
     }
 }
@@ -56,6 +53,9 @@ void FillChunk(double scale, int32_t first, int32_t last, int32_t sourceWidth, C
 const ScaleRowKernels& ActiveKernels()
 {
 #if QM_HAVE_AVX2_KERNELS
+    if (ActiveSimdLevel() >= SimdLevel::kAvx512) {
+        return Avx512ScaleRowKernels();
+    }
     if (ActiveSimdLevel() >= SimdLevel::kAvx2) {
         return Avx2ScaleRowKernels();
     }
@@ -63,19 +63,20 @@ const ScaleRowKernels& ActiveKernels()
     return BaselineScaleRowKernels();
 }
 
-void GatherPixels(const uint8_t* source, const int32_t* offsets, int32_t count, uint8_t* out)
+void GatherPixels(const uint8_t* source, int32_t step, int32_t count, uint8_t* out)
 {
     if (count < 1) {
         return;
     }
     // Four-byte moves: the extra byte read is the right neighbour's first, and the extra
     // byte written is overwritten by the next pixel.
+    const int64_t stride = 3 * int64_t{step};
     for (int32_t j = 0; j + 1 < count; ++j) {
         uint32_t pixel;
-        std::memcpy(&pixel, source + offsets[j], 4);
+        std::memcpy(&pixel, source + stride * j, 4);
         std::memcpy(out + 3 * j, &pixel, 4);
     }
-    std::memcpy(out + 3 * (count - 1), source + offsets[count - 1], 3);
+    std::memcpy(out + 3 * (count - 1), source + stride * (count - 1), 3);
 }
 
 void BlendRows(uint8_t* upper, const uint8_t* lower, int32_t bytes, int weight)
@@ -102,6 +103,9 @@ void ScaleImage(const DibImage& source, DibImage& destination)
     }
     const double scaleX = static_cast<double>(sw) / dw;
     const double scaleY = static_cast<double>(sh) / dh;
+    // A whole horizontal factor k makes every fx zero: column j samples source column k j.
+    const bool wholeColumns = scaleX == std::floor(scaleX);
+    const int32_t step = wholeColumns ? static_cast<int32_t>(scaleX) : 0;
     const ScaleRowKernels& kernels = ActiveKernels();
 
     ColumnChunk chunk;
@@ -121,10 +125,10 @@ void ScaleImage(const DibImage& source, DibImage& destination)
             // is A + (C - A) fy. When fy is a multiple of 1/128 that sum is exact, and
             // its truncation is (A (128 - b) + C b) >> 7 with b = 128 fy.
             const double weight = fy * 128.0;
-            if (chunk.whole && weight == std::floor(weight)) {
-                kernels.gather(top, chunk.offset, chunk.count, out);
+            if (wholeColumns && weight == std::floor(weight)) {
+                kernels.gather(top + chunk.offset[0], step, chunk.count, out);
                 if (weight != 0.0) {
-                    kernels.gather(bottom, chunk.offset, chunk.count, lower);
+                    kernels.gather(bottom + chunk.offset[0], step, chunk.count, lower);
                     kernels.blend(out, lower, 3 * chunk.count, static_cast<int>(weight));
                 }
                 continue;

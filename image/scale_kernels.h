@@ -12,13 +12,14 @@ void ScaleImage(const DibImage& source, DibImage& destination);
 
 // The row kernels of one instruction set level.
 struct ScaleRowKernels {
-    // Pixel j of out = the pixel that starts at byte offsets[j] of source. The pixel
-    // after each gathered one must exist (it does: it is the right neighbour).
-    void (*gather)(const uint8_t* source, const int32_t* offsets, int32_t count, uint8_t* out);
+    // Pixel j of out = source pixel step * j, for j < count. The pixel after each
+    // gathered one must exist (it does: it is the right neighbour).
+    void (*gather)(const uint8_t* source, int32_t step, int32_t count, uint8_t* out);
     // upper[k] = (upper[k] * (128 - weight) + lower[k] * weight) >> 7, weight 1 .. 127.
     void (*blend)(uint8_t* upper, const uint8_t* lower, int32_t bytes, int weight);
 };
 const ScaleRowKernels& BaselineScaleRowKernels();
 #if QM_HAVE_AVX2_KERNELS
 const ScaleRowKernels& Avx2ScaleRowKernels();
+const ScaleRowKernels& Avx512ScaleRowKernels();
 #endif

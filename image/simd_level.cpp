@@ -9,6 +9,11 @@ SimdLevel Detect()
 #if QM_HAVE_AVX2_KERNELS
     // The compiler's check includes the operating system's support for the AVX state.
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
+        __builtin_cpu_supports("avx512vnni") && __builtin_cpu_supports("bmi2")) {
+        return SimdLevel::kAvx512;
+    }
     if (__builtin_cpu_supports("avx2")) {
         return SimdLevel::kAvx2;
     }

@@ -223,12 +223,17 @@ std::vector<SimdLevel> SupportedLevels()
 {
     std::vector<SimdLevel> levels{SimdLevel::kBaseline};
     if (SupportedSimdLevel() >= SimdLevel::kAvx2) levels.push_back(SimdLevel::kAvx2);
+    if (SupportedSimdLevel() >= SimdLevel::kAvx512) levels.push_back(SimdLevel::kAvx512);
     return levels;
 }
 
 std::string LevelName(SimdLevel level)
 {
-    return level == SimdLevel::kAvx2 ? "Avx2" : "Baseline";
+    switch (level) {
+    case SimdLevel::kAvx2: return "Avx2";
+    case SimdLevel::kAvx512: return "Avx512";
+    default: return "Baseline";
+    }
 }
 
 }  // namespace image_test
