@@ -10,11 +10,14 @@ namespace {
 constexpr int32_t kWeightScale = 100000;
 constexpr int32_t kChromaOffset = 128 * kWeightScale;
 
+int32_t Numerator(const ChannelWeights& w, const BgrPixel& p)
+{
+    return w.blue * p.b + w.green * p.g + w.red * p.r;
+}
+
 int32_t BoxMargin(const BgrPixel& p, const SkinBox& box)
 {
-    const int32_t luma = 58661 * p.g + 29891 * p.r + 11448 * p.b;
-    const int32_t blue = 25000 * p.b - 8437 * p.r - 16563 * p.g;
-    const int32_t red = 50000 * p.r - 41869 * p.g - 8131 * p.b;
+    const int32_t luma = Numerator(kLuma, p), blue = Numerator(kHalfBlue, p), red = Numerator(kRed, p);
     return std::min({luma - box.lumaLow, box.lumaHigh - luma, blue - box.blueLow, box.blueHigh - blue,
                      red - box.redLow, box.redHigh - red});
 }
@@ -93,13 +96,5 @@ const ColourKernels& BaselineColourKernels()
 
 const ColourKernels& ActiveColourKernels()
 {
-#if QM_HAVE_AVX2_KERNELS
-    if (ActiveSimdLevel() >= SimdLevel::kAvx512) {
-        return Avx512ColourKernels();
-    }
-    if (ActiveSimdLevel() >= SimdLevel::kAvx2) {
-        return Avx2ColourKernels();
-    }
-#endif
-    return BaselineColourKernels();
+    return PickKernels(BaselineColourKernels, Avx2ColourKernels, Avx512ColourKernels);
 }

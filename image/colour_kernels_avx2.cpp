@@ -2,8 +2,6 @@
 // go to the baseline kernels.
 #include "image/colour_kernels.h"
 
-#if QM_HAVE_AVX2_KERNELS
-
 #include <cstring>
 
 #include "image/pixels_avx2.h"
@@ -12,10 +10,9 @@ namespace {
 
 // Two 16-bit weights for _mm256_madd_epi16: first for the low word of each lane,
 // second for the high word.
-QM_TARGET_AVX2 __m256i WeightPair(int16_t first, int16_t second)
+QM_TARGET_AVX2 __m256i WeightPair(PairWeights w)
 {
-    return _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(second)) << 16 |
-                                                  static_cast<uint16_t>(first)));
+    return _mm256_set1_epi32(PairLane(w));
 }
 
 // The same integer numerators as the baseline, each weight split so that it fits 16
@@ -26,13 +23,10 @@ QM_TARGET_AVX2 void MaskPixelsAvx2(const uint8_t* source, uint8_t* mask, int32_t
 {
     const __m256i toGreenRed = LaneShuffle<1, -1, 2, -1>(), toGreenBlue = LaneShuffle<1, -1, 0, -1>(),
                   toBlueRed = LaneShuffle<0, -1, 2, -1>();
-    // 58661 G + 29891 R + 11448 B
-    const __m256i lumaGreenRed = WeightPair(29331, 29891), lumaGreenBlue = WeightPair(29330, 11448);
-    // 25000 B - 8437 R - 16563 G
-    const __m256i blueBlueRed = WeightPair(25000, -8437), blueGreen = WeightPair(-16563, 0);
-    // 50000 R - 41869 G - 8131 B
-    const __m256i redGreenRed = WeightPair(-20935, 25000), redBlueRed = WeightPair(-8131, 25000),
-                  redGreen = WeightPair(-20934, 0);
+    const __m256i lumaGreenRed = WeightPair(kLumaGreenRed), lumaGreenBlue = WeightPair(kLumaGreenBlue);
+    const __m256i blueBlueRed = WeightPair(kHalfBlueBlueRed), blueGreen = WeightPair(kHalfBlueGreenBlue);
+    const __m256i redGreenRed = WeightPair(kRedGreenRed), redBlueRed = WeightPair(kRedBlueRed),
+                  redGreen = WeightPair(kRedGreenBlue);
     const __m256i lumaLow = _mm256_set1_epi32(box.lumaLow), lumaHigh = _mm256_set1_epi32(box.lumaHigh);
     const __m256i blueLow = _mm256_set1_epi32(box.blueLow), blueHigh = _mm256_set1_epi32(box.blueHigh);
     const __m256i redLow = _mm256_set1_epi32(box.redLow), redHigh = _mm256_set1_epi32(box.redHigh);
@@ -148,5 +142,3 @@ const ColourKernels& Avx2ColourKernels()
     static const ColourKernels kernels{MaskPixelsAvx2, CountColourAvx2, KeyedCopyAvx2};
     return kernels;
 }
-
-#endif

@@ -3,17 +3,9 @@
 // undecided ones of the mask.
 #include "image/colour_kernels.h"
 
-#if QM_HAVE_AVX2_KERNELS
-
-// GCC 12 takes the deliberately undefined vectors inside the masked intrinsics for
-// uninitialised variables.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#endif
-#include <immintrin.h>
-
 #include <array>
+
+#include "image/avx512_intrinsics.h"
 
 namespace {
 
@@ -70,15 +62,9 @@ QM_TARGET_AVX512 __m512i PackControl()
     return _mm512_loadu_si512(kControl.data());
 }
 
-QM_TARGET_AVX512 __m512i WeightPair(int16_t first, int16_t second)
+QM_TARGET_AVX512 __m512i WeightPair(PairWeights w)
 {
-    return _mm512_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(second)) << 16 |
-                                                  static_cast<uint16_t>(first)));
-}
-
-int32_t PixelLane(BgrPixel colour)
-{
-    return colour.b | colour.g << 8 | colour.r << 16;
+    return _mm512_set1_epi32(PairLane(w));
 }
 
 // The integer margins of the baseline, weights split to fit 16 bits as on AVX2; the
@@ -90,13 +76,10 @@ QM_TARGET_AVX512 void MaskPixelsAvx512(const uint8_t* source, uint8_t* mask, int
     constexpr __mmask64 kWords = LaneBytes({1, -1, 2, -1});  // the low byte of each 16-bit word
     const __m512i toGreenRed = LaneControl<1, -1, 2, -1>(), toGreenBlue = LaneControl<1, -1, 0, -1>(),
                   toBlueRed = LaneControl<0, -1, 2, -1>(), pack = PackControl();
-    // 58661 G + 29891 R + 11448 B
-    const __m512i lumaGreenRed = WeightPair(29331, 29891), lumaGreenBlue = WeightPair(29330, 11448);
-    // 25000 B - 8437 R - 16563 G
-    const __m512i blueBlueRed = WeightPair(25000, -8437), blueGreen = WeightPair(-16563, 0);
-    // 50000 R - 41869 G - 8131 B
-    const __m512i redGreenRed = WeightPair(-20935, 25000), redBlueRed = WeightPair(-8131, 25000),
-                  redGreen = WeightPair(-20934, 0);
+    const __m512i lumaGreenRed = WeightPair(kLumaGreenRed), lumaGreenBlue = WeightPair(kLumaGreenBlue);
+    const __m512i blueBlueRed = WeightPair(kHalfBlueBlueRed), blueGreen = WeightPair(kHalfBlueGreenBlue);
+    const __m512i redGreenRed = WeightPair(kRedGreenRed), redBlueRed = WeightPair(kRedBlueRed),
+                  redGreen = WeightPair(kRedGreenBlue);
     const __m512i lumaLow = _mm512_set1_epi32(-box.lumaLow), lumaSpan = _mm512_set1_epi32(box.lumaHigh - box.lumaLow);
     const __m512i blueLow = _mm512_set1_epi32(-box.blueLow), blueSpan = _mm512_set1_epi32(box.blueHigh - box.blueLow);
     const __m512i redLow = _mm512_set1_epi32(-box.redLow), redSpan = _mm512_set1_epi32(box.redHigh - box.redLow);
@@ -195,5 +178,3 @@ const ColourKernels& Avx512ColourKernels()
     static const ColourKernels kernels{MaskPixelsAvx512, CountColourAvx512, KeyedCopyAvx512};
     return kernels;
 }
-
-#endif

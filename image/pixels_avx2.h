@@ -2,16 +2,12 @@
 // touching exactly their 24 bytes. For functions marked QM_TARGET_AVX2 only.
 #pragma once
 
-#include "image/simd_level.h"
-
-#if QM_HAVE_AVX2_KERNELS
-
 #include <immintrin.h>
 
 #include <array>
 #include <cstdint>
 
-#include "image/pixel.h"
+#include "image/simd_level.h"
 
 // The 24 bytes of pixels 0..7: bytes 0..15 in the low half and bytes 8..23 in the high
 // half, so that pixels 0..3 start at byte 0 of the low half and pixels 4..7 at byte 4 of
@@ -66,11 +62,3 @@ QM_TARGET_AVX2 inline void StorePixels(uint8_t* p, __m256i lanes)
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(packed));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 16), _mm256_extracti128_si256(packed, 1));
 }
-
-// A colour as the lane value LoadPixels gives for it.
-inline int32_t PixelLane(BgrPixel colour)
-{
-    return colour.b | colour.g << 8 | colour.r << 16;
-}
-
-#endif

@@ -52,15 +52,7 @@ void FillChunk(double scale, int32_t first, int32_t last, int32_t sourceWidth, C
 
 const ScaleRowKernels& ActiveKernels()
 {
-#if QM_HAVE_AVX2_KERNELS
-    if (ActiveSimdLevel() >= SimdLevel::kAvx512) {
-        return Avx512ScaleRowKernels();
-    }
-    if (ActiveSimdLevel() >= SimdLevel::kAvx2) {
-        return Avx2ScaleRowKernels();
-    }
-#endif
-    return BaselineScaleRowKernels();
+    return PickKernels(BaselineScaleRowKernels, Avx2ScaleRowKernels, Avx512ScaleRowKernels);
 }
 
 void GatherPixels(const uint8_t* source, int32_t step, int32_t count, uint8_t* out)

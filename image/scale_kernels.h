@@ -19,7 +19,5 @@ struct ScaleRowKernels {
     void (*blend)(uint8_t* upper, const uint8_t* lower, int32_t bytes, int weight);
 };
 const ScaleRowKernels& BaselineScaleRowKernels();
-#if QM_HAVE_AVX2_KERNELS
 const ScaleRowKernels& Avx2ScaleRowKernels();
 const ScaleRowKernels& Avx512ScaleRowKernels();
-#endif

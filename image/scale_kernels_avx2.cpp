@@ -1,8 +1,6 @@
 // The resampling row kernels on AVX2.
 #include "image/scale_kernels.h"
 
-#if QM_HAVE_AVX2_KERNELS
-
 #include <immintrin.h>
 
 namespace {
@@ -30,5 +28,3 @@ const ScaleRowKernels& Avx2ScaleRowKernels()
     static const ScaleRowKernels kernels{BaselineScaleRowKernels().gather, BlendRowsAvx2};
     return kernels;
 }
-
-#endif

@@ -2,18 +2,10 @@
 // of a 128-byte window of the source row with one byte permutation.
 #include "image/scale_kernels.h"
 
-#if QM_HAVE_AVX2_KERNELS
-
-// GCC 12 takes the deliberately undefined vectors inside the masked intrinsics for
-// uninitialised variables.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#endif
-#include <immintrin.h>
-
 #include <algorithm>
 #include <array>
+
+#include "image/avx512_intrinsics.h"
 
 namespace {
 
@@ -40,7 +32,7 @@ QM_TARGET_AVX512 __m512i GatherControl(int64_t stride)
         }
         return channel;
     }();
-    // Products stay below 128 for the blocks in use, so 16-bit arithmetic is exact.
+    // Offsets are computed in 16 bits; those of the bytes a block stores stay below 128.
     const __m512i pixel = _mm512_loadu_si512(kPixel.data());
     const __m512i strides = _mm512_set1_epi16(static_cast<int16_t>(stride));
     const __m512i low = _mm512_mullo_epi16(_mm512_cvtepu8_epi16(_mm512_castsi512_si256(pixel)), strides);
@@ -84,5 +76,3 @@ const ScaleRowKernels& Avx512ScaleRowKernels()
     static const ScaleRowKernels kernels{GatherPixelsAvx512, Avx2ScaleRowKernels().blend};
     return kernels;
 }
-
-#endif

@@ -6,7 +6,6 @@ namespace {
 
 SimdLevel Detect()
 {
-#if QM_HAVE_AVX2_KERNELS
     // The compiler's check includes the operating system's support for the AVX state.
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
@@ -17,7 +16,6 @@ SimdLevel Detect()
     if (__builtin_cpu_supports("avx2")) {
         return SimdLevel::kAvx2;
     }
-#endif
     return SimdLevel::kBaseline;
 }
 

@@ -4,7 +4,7 @@
 #pragma once
 
 enum class SimdLevel {
-    kBaseline,  // x86-64 baseline (or portable C++ on other processors)
+    kBaseline,  // x86-64 baseline
     kAvx2,
     kAvx512,  // AVX-512 F, BW, VL, VBMI and VNNI, with BMI2
 };
@@ -17,12 +17,26 @@ SimdLevel ActiveSimdLevel();
 // level now in use.
 SimdLevel SetSimdLevel(SimdLevel level);
 
+#if !defined(__x86_64__)
+#error "the pixel kernels are written for x86-64"
+#endif
+
 // Mark functions compiled for the levels above baseline, which may run only at that
 // level or higher.
-#if defined(__x86_64__)
-#define QM_HAVE_AVX2_KERNELS 1
 #define QM_TARGET_AVX2 __attribute__((target("avx2")))
 #define QM_TARGET_AVX512 __attribute__((target("avx2,bmi,bmi2,avx512f,avx512bw,avx512vl,avx512vbmi,avx512vnni")))
-#else
-#define QM_HAVE_AVX2_KERNELS 0
-#endif
+
+// The kernel set of the active level, from the getters of each level's set.
+template <typename Kernels>
+const Kernels& PickKernels(const Kernels& (*baseline)(), const Kernels& (*avx2)(), const Kernels& (*avx512)())
+{
+    switch (ActiveSimdLevel()) {
+    case SimdLevel::kAvx512:
+        return avx512();
+    case SimdLevel::kAvx2:
+        return avx2();
+    case SimdLevel::kBaseline:
+        break;
+    }
+    return baseline();
+}

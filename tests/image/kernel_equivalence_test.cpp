@@ -17,6 +17,7 @@ namespace {
 using image_test::CaseSeed;
 using image_test::Filled;
 using image_test::FirstDifference;
+using image_test::RandomImage;
 using image_test::Randomise;
 using image_test::SameImage;
 
@@ -34,13 +35,26 @@ struct Size {
     int32_t width, height;
 };
 
+// Runs check(size, random) for each size with a random generator seeded for that case,
+// naming the seed and the size on failure.
+template <typename Check>
+void ForEachSize(std::initializer_list<Size> sizes, int firstCase, Check check)
+{
+    int index = firstCase;
+    for (const Size size : sizes) {
+        const uint32_t seed = CaseSeed(index++);
+        SCOPED_TRACE(::testing::Message() << "seed " << seed << ": " << size.width << "x" << size.height);
+        std::mt19937 random(seed);
+        check(size, random);
+    }
+}
+
 void ExpectResizeMatches(Size from, Size to, uint32_t seed, bool prefilled)
 {
     SCOPED_TRACE(::testing::Message() << "seed " << seed << ": " << from.width << "x" << from.height << " to "
                                       << to.width << "x" << to.height);
     std::mt19937 random(seed);
-    DibImage source = Filled(from.width, from.height, 0);
-    Randomise(source, random, seed % 3 == 0 ? 4 : 0);
+    const DibImage source = RandomImage(from.width, from.height, random, seed % 3 == 0 ? 4 : 0);
     DibImage expected = prefilled ? Filled(to.width, to.height, kSentinel) : DibImage();
     DibImage actual = prefilled ? Filled(to.width, to.height, kSentinel) : DibImage();
     reference::Resize(source, expected, to.width, to.height);
@@ -144,24 +158,18 @@ TEST_P(KernelTest, MaskMatchesThePlainFormulaOnEveryColour)
 
 TEST_P(KernelTest, MaskMatchesOnRandomImages)
 {
-    const Size sizes[] = {{1, 1}, {5, 2}, {7, 3}, {8, 1}, {9, 2}, {16, 3}, {17, 5}, {641, 481}, {320, 240}};
-    int index = 0;
-    for (const Size size : sizes) {
-        const uint32_t seed = CaseSeed(3000 + index++);
-        SCOPED_TRACE(::testing::Message() << "seed " << seed << ": " << size.width << "x" << size.height);
-        std::mt19937 random(seed);
-        DibImage source = Filled(size.width, size.height, 0);
-        Randomise(source, random);
-        const YCbCrPixel lower{static_cast<uint8_t>(random() % 100), static_cast<uint8_t>(random() % 128),
-                               static_cast<uint8_t>(random() % 128)};
-        const YCbCrPixel upper{static_cast<uint8_t>(155 + random() % 100), static_cast<uint8_t>(128 + random() % 128),
-                               static_cast<uint8_t>(128 + random() % 128)};
-        DibImage expected = Filled(size.width, size.height, kSentinel);
-        DibImage actual = Filled(size.width, size.height, kSentinel);
-        reference::Mask(source, expected, lower, upper, BgrPixel{255, 255, 255}, BgrPixel{0, 0, 0});
-        YCbCrRangeMask(source, actual, lower, upper, BgrPixel{255, 255, 255}, BgrPixel{0, 0, 0});
-        EXPECT_TRUE(SameImage(expected, actual)) << FirstDifference(expected, actual);
-    }
+    ForEachSize({{1, 1}, {5, 2}, {7, 3}, {8, 1}, {9, 2}, {16, 3}, {17, 5}, {641, 481}, {320, 240}}, 3000,
+                [](Size size, std::mt19937& random) {
+                    const DibImage source = RandomImage(size.width, size.height, random);
+                    const auto bound = [&](int low, int span) { return static_cast<uint8_t>(low + random() % span); };
+                    const YCbCrPixel lower{bound(0, 100), bound(0, 128), bound(0, 128)};
+                    const YCbCrPixel upper{bound(155, 100), bound(128, 128), bound(128, 128)};
+                    DibImage expected = Filled(size.width, size.height, kSentinel);
+                    DibImage actual = Filled(size.width, size.height, kSentinel);
+                    reference::Mask(source, expected, lower, upper, BgrPixel{255, 255, 255}, BgrPixel{0, 0, 0});
+                    YCbCrRangeMask(source, actual, lower, upper, BgrPixel{255, 255, 255}, BgrPixel{0, 0, 0});
+                    EXPECT_TRUE(SameImage(expected, actual)) << FirstDifference(expected, actual);
+                });
 }
 
 void ExpectCentroidMatches(const DibImage& image, BgrPixel colour)
@@ -175,17 +183,12 @@ void ExpectCentroidMatches(const DibImage& image, BgrPixel colour)
 
 TEST_P(KernelTest, CentroidMatchesOnRandomImages)
 {
-    const Size sizes[] = {{1, 1}, {5, 2}, {8, 3}, {9, 4}, {15, 2}, {31, 7}, {641, 481}, {320, 240}};
-    int index = 0;
-    for (const Size size : sizes) {
-        const uint32_t seed = CaseSeed(4000 + index++);
-        SCOPED_TRACE(::testing::Message() << "seed " << seed << ": " << size.width << "x" << size.height);
-        std::mt19937 random(seed);
-        DibImage image = Filled(size.width, size.height, 0);
-        Randomise(image, random, 3);
-        ExpectCentroidMatches(image, image_test::PixelOf(image, size.width / 2, size.height / 2));
-        ExpectCentroidMatches(image, BgrPixel{1, 2, 3});  // most likely absent
-    }
+    ForEachSize({{1, 1}, {5, 2}, {8, 3}, {9, 4}, {15, 2}, {31, 7}, {641, 481}, {320, 240}}, 4000,
+                [](Size size, std::mt19937& random) {
+                    const DibImage image = RandomImage(size.width, size.height, random, 3);
+                    ExpectCentroidMatches(image, image_test::PixelOf(image, size.width / 2, size.height / 2));
+                    ExpectCentroidMatches(image, BgrPixel{1, 2, 3});  // most likely absent
+                });
 }
 
 // Rows wider than any image SetSize makes, which a header from elsewhere may describe.
@@ -217,13 +220,11 @@ TEST_P(KernelTest, BlitMatchesAtRandomPositions)
         }
         SCOPED_TRACE(::testing::Message() << "seed " << seed << ": " << logo.width << "x" << logo.height << " at " << x
                                           << "," << y << " onto " << screen.width << "x" << screen.height);
-        DibImage source = Filled(logo.width, logo.height, 0);
-        Randomise(source, random, 3);
+        DibImage source = RandomImage(logo.width, logo.height, random, 3);
         for (int k = 0; k < logo.width * logo.height / 2; ++k) {  // key runs and single key pixels
             image_test::SetPixel(source, pick(0, logo.width - 1), pick(0, logo.height - 1), key);
         }
-        DibImage expected = Filled(screen.width, screen.height, kSentinel);
-        Randomise(expected, random);
+        DibImage expected = RandomImage(screen.width, screen.height, random);
         DibImage actual = expected;
         reference::Blit(expected, source, x, y, key);
         KeyedBlit(actual, source, x, y, key);
@@ -234,9 +235,8 @@ TEST_P(KernelTest, BlitMatchesAtRandomPositions)
 // A logo far wider than the screen costs only the columns that land on it.
 TEST_P(KernelTest, BlitOfAHugeLogoMatches)
 {
-    DibImage source = Filled(65536, 3, 0);
     std::mt19937 random(CaseSeed(5100));
-    Randomise(source, random, 2);
+    const DibImage source = RandomImage(65536, 3, random, 2);
     for (const int x : {-65300, -65535, -100, 200}) {
         DibImage expected = Filled(320, 240, kSentinel), actual = Filled(320, 240, kSentinel);
         reference::Blit(expected, source, x, 17, BgrPixel{0, 0, 0});

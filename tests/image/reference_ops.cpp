@@ -168,6 +168,13 @@ void Randomise(DibImage& image, std::mt19937& random, int palette)
     }
 }
 
+DibImage RandomImage(int32_t width, int32_t height, std::mt19937& random, int palette)
+{
+    DibImage image = Filled(width, height, 0);
+    Randomise(image, random, palette);
+    return image;
+}
+
 BgrPixel PixelOf(const DibImage& image, int32_t x, int32_t y)
 {
     const uint8_t* p = image.Row(y) + 3 * x;

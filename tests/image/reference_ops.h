@@ -33,6 +33,8 @@ DibImage Filled(int32_t width, int32_t height, uint8_t fill);
 // Random pixels drawn from `palette` colours (all colours when 0), so that equal colours
 // and runs occur when the palette is small.
 void Randomise(DibImage& image, std::mt19937& random, int palette = 0);
+// A new image of that size with random pixels (see Randomise).
+DibImage RandomImage(int32_t width, int32_t height, std::mt19937& random, int palette = 0);
 BgrPixel PixelOf(const DibImage& image, int32_t x, int32_t y);
 void SetPixel(DibImage& image, int32_t x, int32_t y, BgrPixel colour);
 // Header and every buffer byte equal.

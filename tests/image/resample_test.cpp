@@ -124,10 +124,8 @@ TEST(WarpImageTest, PointsWithoutFourNeighboursOrFiniteCoordinatesStayUnwritten)
 
 TEST(WarpImageTest, FollowsThePerspectiveFormula)
 {
-    DibImage source(nullptr);
-    source.SetSize(64, 48);
     std::mt19937 random(7);
-    image_test::Randomise(source, random);
+    const DibImage source = image_test::RandomImage(64, 48, random);
     const WarpMatrix matrix{{0.9, 0.1, 2.5, -0.05, 1.1, 1.25, 0.001, 0.002, 0.95}};
     DibImage expected = Filled(50, 40, kSentinel), actual = Filled(50, 40, kSentinel);
     double m[9];
@@ -166,10 +164,8 @@ TEST(ResizeImageTest, EmptySourceLeavesDestinationUntouched)
 
 TEST(ResizeImageTest, HalvingTakesEverySecondPixelOfEverySecondRow)
 {
-    DibImage source(nullptr);
-    source.SetSize(640, 480);
     std::mt19937 random(11);
-    image_test::Randomise(source, random);
+    const DibImage source = image_test::RandomImage(640, 480, random);
     DibImage destination;
     ResizeImage(source, destination, 320, 240);
     ASSERT_EQ(320, destination.Width());

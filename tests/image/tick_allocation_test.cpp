@@ -105,9 +105,8 @@ TEST(TickAllocationTest, SteadyTicksAllocateNothing)
         image_test::ScopedSimdLevel scoped(level);
         for (const auto& [width, height] : {std::pair{640, 480}, {1280, 720}, {1920, 1080}, {352, 288}, {160, 120}}) {
             SCOPED_TRACE(::testing::Message() << image_test::LevelName(level) << " " << width << "x" << height);
-            DibImage frame = image_test::Filled(width, height, 0);
             std::mt19937 random(static_cast<uint32_t>(width));
-            image_test::Randomise(frame, random, 5);
+            const DibImage frame = image_test::RandomImage(width, height, random, 5);
             Pipeline pipeline;
             pipeline.Tick(frame);  // the first tick gives the display image and the mask their formats
 
