@@ -1,0 +1,87 @@
+#include "image/resample.h"
+
+#include <cmath>
+
+#include "image/scale_kernels.h"
+
+uint8_t ClampToByte(double value)
+{
+    if (value > 255.0) {
+        return 255;
+    }
+    if (!(value >= 0.0)) {  // below zero, or not a number
+        return 0;
+    }
+    return static_cast<uint8_t>(static_cast<int>(value));
+}
+
+namespace {
+
+uint8_t BilinearChannel(int a, int b, int c, int d, double fx, double fy)
+{
+    const double t = ((a - b - c + d) * fy + (b - a)) * fx;
+    return ClampToByte((t + (c - a) * fy) + a);
+}
+
+}  // namespace
+
+void BilinearPixel(const BgrPixel* topLeft, const BgrPixel* topRight, const BgrPixel* bottomLeft,
+                   const BgrPixel* bottomRight, const double& fx, const double& fy, BgrPixel* out)
+{
+    out->r = BilinearChannel(topLeft->r, topRight->r, bottomLeft->r, bottomRight->r, fx, fy);
+    out->g = BilinearChannel(topLeft->g, topRight->g, bottomLeft->g, bottomRight->g, fx, fy);
+    out->b = BilinearChannel(topLeft->b, topRight->b, bottomLeft->b, bottomRight->b, fx, fy);
+}
+
+void WarpImage(const DibImage& source, DibImage& destination, const WarpMatrix& matrix)
+{
+    if (!HasPixels(source) || !HasPixels(destination)) {
+        return;
+    }
+    const double* m = matrix.m;
+    const int32_t sw = source.Width(), sh = source.Height();
+    const int32_t dw = destination.Width(), dh = destination.Height();
+    for (int32_t i = 0; i < dh; ++i) {
+        uint8_t* out = destination.Row(i);
+        const double y = i;
+        for (int32_t j = 0; j < dw; ++j) {
+            const double x = j;
+            const double w = (m[6] * x + m[7] * y) + m[8];
+            const double u = ((m[0] * x + m[1] * y) + m[2]) / w;
+            const double v = ((m[3] * x + m[4] * y) + m[5]) / w;
+            // Tested in double before any conversion, so that infinities, NaN and values
+            // beyond int range simply fail the neighbourhood test.
+            const double column = std::floor(u), row = std::floor(v);
+            if (!(column >= 0.0 && column + 1.0 < sw && row >= 0.0 && row + 1.0 < sh)) {
+                continue;
+            }
+            const int32_t iu = static_cast<int32_t>(column), iv = static_cast<int32_t>(row);
+            const double fx = u - iu, fy = v - iv;
+            const uint8_t* top = source.Row(iv);
+            const uint8_t* bottom = source.Row(iv + 1);
+            BilinearPixel(PixelAt(top, iu), PixelAt(top, iu + 1), PixelAt(bottom, iu), PixelAt(bottom, iu + 1), fx, fy,
+                          PixelAt(out, j));
+        }
+    }
+}
+
+void ResizeImage(const DibImage& source, DibImage& destination, int width, int height)
+{
+    if (!HasPixels(source)) {
+        return;
+    }
+    if (source.Width() == width && source.Height() == height) {
+        destination = source;
+        return;
+    }
+    if (!HasPixels(destination)) {
+        destination.Clear();  // so that storage lost to a failed allocation is tried for again
+    }
+    if (destination.Width() != width || destination.Height() != height || destination.ImageSize() == 0) {
+        destination.SetSize(width, height);
+    }
+    if (!HasPixels(destination)) {
+        return;
+    }
+    ScaleImage(source, destination);
+}

@@ -1,0 +1,34 @@
+// Per-pixel colour operations that find a skin-coloured region and cover it: YCbCr
+// conversion, a two-colour mask of the pixels inside a YCbCr box, the centroid of one
+// colour and a blit with a transparent key colour. Coordinates count columns from the
+// left and rows from the top.
+#pragma once
+
+#include "image/dib_image.h"
+#include "image/pixel.h"
+
+// 1 when the three bytes at a equal the three bytes at b, else 0.
+int SameColour(const uint8_t* a, const uint8_t* b);
+
+// 1 when the widths or the heights differ, else 0.
+int SizeDiffers(const DibImage& a, const DibImage& b);
+
+// Y = (0.58661 G + 0.29891 R) + 0.11448 B, Cb = (0.5 B - (0.16874 R + 0.33126 G)) + 128,
+// Cr = ((0.5 R - 0.41869 G) - 0.08131 B) + 128, in double in this order, each then
+// clamped and truncated (ClampToByte).
+void BgrToYCbCr(const BgrPixel* in, YCbCrPixel* out);
+
+// Makes mask the size of source (adopting its header when the sizes differ) and sets
+// each of its pixels to inside when the source pixel's Y, Cb and Cr all lie strictly
+// between lower and upper, else to outside. An empty source leaves mask untouched; a
+// mask that cannot get storage is not written.
+void YCbCrRangeMask(const DibImage& source, DibImage& mask, const YCbCrPixel& lower, const YCbCrPixel& upper,
+                    BgrPixel inside, BgrPixel outside);
+
+// The mean column and mean row of the pixels equal to colour, or -1.0 and -1.0 when
+// there is none. An empty image leaves x and y as they were.
+void ColourCentroid(const DibImage& image, BgrPixel colour, double& x, double& y);
+
+// Copies source onto destination with its top-left pixel at column x, row y (either may
+// be negative), skipping pixels equal to key and those that fall outside destination.
+void KeyedBlit(DibImage& destination, const DibImage& source, int x, int y, BgrPixel key);
