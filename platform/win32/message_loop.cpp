@@ -7,6 +7,8 @@
 #include <chrono>
 #include <deque>
 
+#include <unistd.h>
+
 #include "user_internal.h"
 
 namespace win32::detail {
@@ -130,6 +132,13 @@ Timer* FindTimer(HWND hwnd, UINT_PTR id)
         if (timer.hwnd == hwnd && timer.id == id) return &timer;
     }
     return nullptr;
+}
+
+// Hooks belong to the desktop's thread, which is the process's main thread; they may be
+// set before the desktop starts and removed after it ends.
+bool OnHookThread()
+{
+    return OnGuiThread() || (QCoreApplication::instance() == nullptr && gettid() == getpid());
 }
 
 LRESULT RunHook(size_t index, int code, WPARAM wParam, LPARAM lParam)
@@ -266,7 +275,7 @@ BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent)
 
 HHOOK SetWindowsHookExA(int idHook, HOOKPROC lpfn, HINSTANCE, DWORD dwThreadId)
 {
-    if (!OnGuiThread() || idHook != WH_CALLWNDPROCRET || lpfn == nullptr ||
+    if (!OnHookThread() || idHook != WH_CALLWNDPROCRET || lpfn == nullptr ||
         (dwThreadId != 0 && dwThreadId != GetCurrentThreadId())) {
         SetLastError(ERROR_NOT_SUPPORTED);
         return nullptr;
@@ -280,7 +289,7 @@ HHOOK SetWindowsHookExA(int idHook, HOOKPROC lpfn, HINSTANCE, DWORD dwThreadId)
 
 LRESULT CallNextHookEx(HHOOK hhk, int nCode, WPARAM wParam, LPARAM lParam)
 {
-    if (!OnGuiThread()) return 0;
+    if (!OnHookThread()) return 0;
     const std::vector<Hook>& hooks = Queue().hooks;
     for (size_t i = hooks.size(); i-- > 1;) {
         if (hooks[i].handle == hhk) return RunHook(i - 1, nCode, wParam, lParam);
@@ -290,7 +299,7 @@ LRESULT CallNextHookEx(HHOOK hhk, int nCode, WPARAM wParam, LPARAM lParam)
 
 BOOL UnhookWindowsHookEx(HHOOK hhk)
 {
-    if (!OnGuiThread()) return FALSE;
+    if (!OnHookThread()) return FALSE;
     std::vector<Hook>& hooks = Queue().hooks;
     const size_t before = hooks.size();
     std::erase_if(hooks, [hhk](const Hook& hook) { return hook.handle == hhk; });

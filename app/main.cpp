@@ -1,0 +1,83 @@
+// The program's entry: the command line, then the dialog framework runs the application.
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include <dshow.h>
+
+#include "app/automation.h"
+#include "app/capture_app.h"
+#include "app/options.h"
+#include "app/res/version.h"
+#include "capture/capture_system.h"
+#include "video_inputs.h"
+
+CCaptureApp theApp;
+
+namespace {
+
+// The devices' friendly names in the order they would be offered.
+int ListDevices()
+{
+    CaptureSystem capture;  // for COM and the way it reads device names
+    ICreateDevEnum* deviceEnum = nullptr;
+    CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                     reinterpret_cast<void**>(&deviceEnum));
+    IEnumMoniker* classEnum = nullptr;
+    if (deviceEnum != nullptr) {
+        deviceEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &classEnum, 0);
+        deviceEnum->Release();
+    }
+    if (classEnum == nullptr) {
+        std::fprintf(stderr, "quenmire: no video capture device\n");
+        return 1;
+    }
+    IMoniker* moniker = nullptr;
+    while (classEnum->Next(1, &moniker, nullptr) == S_OK && moniker != nullptr) {
+        char name[kDeviceNameBytes];
+        capture.ReadFriendlyName(moniker, name);
+        std::printf("%s\n", name);
+        moniker->Release();
+        moniker = nullptr;
+    }
+    classEnum->Release();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    std::string error;
+    if (!ParseOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "quenmire: %s\nquenmire: see quenmire --help\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s\n", kVersionText);
+        return 0;
+    }
+    if (options.demo) ApplyDemo(&options);
+
+    dshow::VideoInputSettings inputs;
+    inputs.realCameras = options.realCameras;
+    inputs.testCamera = options.testCamera;
+    inputs.sources = options.sources;
+    dshow::SetVideoInputSettings(inputs);
+    if (options.listDevices) return ListDevices();
+
+    // Without a display there is nobody to see a window: run as with --headless.
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) options.headless = true;
+    if (options.headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    std::unique_ptr<Automation> automation;
+    if (options.Unattended()) automation = std::make_unique<Automation>(options);
+    const int result = AfxWinMain(argc, argv);
+    if (automation) automation->Report(stdout);
+    return result;
+}
