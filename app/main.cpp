@@ -22,13 +22,9 @@ int ListDevices()
 {
     CaptureSystem capture;  // for COM and the way it reads device names
     ICreateDevEnum* deviceEnum = nullptr;
-    CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                     reinterpret_cast<void**>(&deviceEnum));
     IEnumMoniker* classEnum = nullptr;
-    if (deviceEnum != nullptr) {
-        deviceEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &classEnum, 0);
-        deviceEnum->Release();
-    }
+    OpenVideoInputs(&deviceEnum, &classEnum);
+    if (deviceEnum != nullptr) deviceEnum->Release();
     if (classEnum == nullptr) {
         std::fprintf(stderr, "quenmire: no video capture device\n");
         return 1;

@@ -42,6 +42,18 @@ void ReadPinTypes(IAMCrossbar* crossbar, BOOL inputs, LONG count, int32_t* types
 
 }  // namespace
 
+void OpenVideoInputs(ICreateDevEnum** deviceEnum, IEnumMoniker** classEnum)
+{
+    *deviceEnum = nullptr;
+    *classEnum = nullptr;
+    CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                     reinterpret_cast<void**>(deviceEnum));
+    if (*deviceEnum != nullptr) {
+        // What decides is whether an enumerator came back, not the result code.
+        (*deviceEnum)->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, classEnum, 0);
+    }
+}
+
 CaptureSystem::CaptureSystem()
 {
     CoInitialize(nullptr);
@@ -94,12 +106,8 @@ int CaptureSystem::EnumerateDevices(CaptureDevice* first, int maxDevices)
     maxDevices = std::min<int>(maxDevices, static_cast<int>(std::end(devices) - first));
 
     ICreateDevEnum* deviceEnum = nullptr;
-    CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                     reinterpret_cast<void**>(&deviceEnum));
     IEnumMoniker* classEnum = nullptr;
-    if (deviceEnum != nullptr) {
-        deviceEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &classEnum, 0);
-    }
+    OpenVideoInputs(&deviceEnum, &classEnum);
     if (classEnum == nullptr) {
         MessageBoxA(nullptr, "ビデオキャプチャデバイスが存在しません", "ERROR", MB_OK);
         if (deviceEnum != nullptr) {

@@ -30,6 +30,10 @@ struct CaptureDevice {
     IAMCrossbar* crossbar;
 };
 
+// The system device enumerator and its enumerator of video input devices; the second is
+// null when there are no such devices, both when the enumerator cannot be made.
+void OpenVideoInputs(ICreateDevEnum** deviceEnum, IEnumMoniker** classEnum);
+
 class CaptureSystem {
 public:
     CaptureSystem();

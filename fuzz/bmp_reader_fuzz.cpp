@@ -1,19 +1,13 @@
 // libFuzzer target: any bytes as a BMP file, read, written back and read again.
-#include <cstdint>
 #include <cstdio>
-#include <string>
 
-#include <unistd.h>
-
+#include "fuzz/input_file.h"
 #include "image/dib_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string path = "/tmp/quenmire-fuzz-" + std::to_string(getpid()) + ".bmp";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const std::string path = WriteInputFile(data, size, ".bmp");
+    if (path.empty()) return 0;
 
     DibImage image;
     image.ReadBmp(path.c_str());
