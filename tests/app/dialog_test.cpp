@@ -109,6 +109,15 @@ QRect LogoFace(const QImage& picture)
     return face;
 }
 
+// The window's own picture, without its child windows.
+QImage OwnPicture(HWND hwnd)
+{
+    QWidget* widget = win32::WindowWidget(hwnd);
+    QImage image(widget->size(), QImage::Format_RGB32);
+    widget->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    return image;
+}
+
 Events Matching(const Events& events, std::initializer_list<const char*> prefixes)
 {
     Events found;
@@ -231,7 +240,25 @@ TEST_F(DialogTest, PaintCopiesThePictureOneToOneAtTheControlsTopLeft)
     EXPECT_TRUE(run.scenarioRan);
 }
 
-TEST_F(DialogTest, ExitEscapeAndTheCloseBoxEndTheProgramInTheWrittenOrder)
+TEST_F(DialogTest, MinimisedDialogShowsTheProgramsIconCentred)
+{
+    // (275 - 32 + 1) / 2 = 122 and (263 - 32 + 1) / 2 = 116; the icon's dark red mouth.
+    const QPoint mouth(122 + 16, 116 + 16);
+    const ProgramRun run = RunProgram(CameraShowing(SkinPicture({})), [&](RunningProgram& program) {
+        const HWND dialog = program.Dialog();
+        const LRESULT icon = SendMessageA(dialog, WM_GETICON, ICON_BIG, 0);
+        EXPECT_NE(0, icon);
+        EXPECT_EQ(icon, SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
+        EXPECT_EQ(icon, SendMessageA(dialog, WM_QUERYDRAGICON, 0, 0));
+        ShowWindow(dialog, SW_MINIMIZE);
+        EXPECT_TRUE(program.RunUntil([&] { return OwnPicture(dialog).pixel(mouth) == qRgb(140, 20, 30); }));
+        EXPECT_EQ(qRgb(255, 210, 40), OwnPicture(dialog).pixel(mouth + QPoint(0, 4)));  // its chin
+        program.Click(IDCANCEL);
+    });
+    EXPECT_TRUE(run.scenarioRan);
+}
+
+TEST_F(DialogTest, ExitEscapeTheCloseBoxAndOkEndTheProgramInTheWrittenOrder)
 {
     const ProgramSetup camera = CameraShowing(SkinPicture({}));
     const std::filesystem::path cameraFile = std::filesystem::canonical(Path("camera.png"));
@@ -257,6 +284,9 @@ TEST_F(DialogTest, ExitEscapeAndTheCloseBoxEndTheProgramInTheWrittenOrder)
     EXPECT_EQ(Events({"end", "command 2", "system command 61536", "window gone", "camera open, COM up",
                       "returned 0, camera closed, COM down"}),
               endBy([](RunningProgram& program) { win32::WindowWidget(program.Dialog())->close(); }));
+    // IDOK, which Enter gives where no button takes it, ends it too.
+    EXPECT_EQ(Events({"end", "command 1", "window gone", "camera open, COM up", "returned 0, camera closed, COM down"}),
+              endBy([](RunningProgram& program) { program.Command(IDOK); }));
 }
 
 TEST_F(DialogTest, WithoutAnAcceptedDeviceTheProgramEndsBeforeLoadingTheLogo)
