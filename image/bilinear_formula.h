@@ -7,6 +7,8 @@
 // argument would drop.
 #pragma once
 
+#include <emmintrin.h>
+
 #include <cstdint>
 
 // The parts of one channel that depend on the four neighbours alone: A, and the whole
@@ -41,4 +43,21 @@ template <typename Doubles>
     terms.down = c - a;
     terms.cross = (d - c) - terms.right;
     terms.a = a - kBias;
+}
+
+// The values of the three channels of some pixels, truncated, channel c in byte c of
+// each pixel's 32-bit lane; `truncate` turns a vector of values into 32-bit integers.
+// The values lie in (-1, 256), so truncation is all that ClampToByte does to them.
+template <typename Doubles, typename Truncate>
+[[gnu::always_inline]] inline __m128i ChannelLanes(const BilinearTerms<Doubles> (&terms)[3], const Doubles& fx,
+                                                   const Doubles& fy, Truncate truncate)
+{
+    __m128i pixels = _mm_setzero_si128();
+#pragma GCC unroll 3
+    for (int c = 0; c < 3; ++c) {
+        Doubles value;
+        BilinearValue(terms[c], fx, fy, value);
+        pixels = _mm_or_si128(pixels, _mm_sll_epi32(truncate(value), _mm_cvtsi32_si128(8 * c)));
+    }
+    return pixels;
 }

@@ -166,15 +166,8 @@ void InterpolatePixels(const RowSamples& rows, const ColumnSamples& columns, int
                           terms[c]);
         }
         for (int r = 0; r < rows.count; ++r) {
-            const __m128d fy = _mm_set1_pd(rows.fraction[r]);
-            __m128i pixels = _mm_setzero_si128();
-#pragma GCC unroll 3
-            for (int c = 0; c < 3; ++c) {
-                __m128d value;
-                BilinearValue(terms[c], fx, fy, value);
-                // The value lies in (-1, 256): truncation is all that ClampToByte does to it.
-                pixels = _mm_or_si128(pixels, _mm_sll_epi32(_mm_cvttpd_epi32(value), _mm_cvtsi32_si128(8 * c)));
-            }
+            const __m128i pixels = ChannelLanes<__v2df>(terms, fx, _mm_set1_pd(rows.fraction[r]),
+                                                        [](__m128d value) { return _mm_cvttpd_epi32(value); });
             const uint32_t pixel = static_cast<uint32_t>(_mm_cvtsi128_si32(pixels));
             const uint32_t nextPixel = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(pixels, 4)));
             std::memcpy(rows.out[r] + 3 * int64_t{j}, &pixel, 3);

@@ -62,27 +62,13 @@ QM_TARGET_AVX2 __m256i Control(const std::array<int8_t, 64>& bytes)
     }
 }
 
-// Four pixels of one row, each channel in its byte of a 32-bit lane.
-[[gnu::always_inline]] QM_TARGET_AVX2 inline __m128i FourPixels(const BilinearTerms<__v4df> (&terms)[3],
-                                                                const __m256d& fx, const __m256d& fy)
-{
-    __m128i pixels = _mm_setzero_si128();
-#pragma GCC unroll 3
-    for (int c = 0; c < 3; ++c) {
-        __m256d value;
-        BilinearValue(terms[c], fx, fy, value);
-        // The value lies in (-1, 256): truncation is all that ClampToByte does to it.
-        pixels = _mm_or_si128(pixels, _mm_sll_epi32(_mm256_cvttpd_epi32(value), _mm_cvtsi32_si128(8 * c)));
-    }
-    return pixels;
-}
-
 QM_TARGET_AVX2 void InterpolateAvx2(const RowSamples& rows, const ColumnSamples& columns, int32_t first, int32_t last)
 {
     static constexpr std::array<std::array<int8_t, 64>, 6> kLift{LiftControl(0), LiftControl(1), LiftControl(2),
                                                                  LiftControl(3), LiftControl(4), LiftControl(5)};
     const __m256i lift[6] = {Control(kLift[0]), Control(kLift[1]), Control(kLift[2]),
                              Control(kLift[3]), Control(kLift[4]), Control(kLift[5])};
+    const auto truncate = [](__m256d value) QM_TARGET_AVX2 { return _mm256_cvttpd_epi32(value); };
     int32_t j = first;
     for (; j + 8 <= last; j += 8) {
         __m128i pixels[RowSamples::kMostRows][2];
@@ -91,7 +77,7 @@ QM_TARGET_AVX2 void InterpolateAvx2(const RowSamples& rows, const ColumnSamples&
             FourPixelTerms(rows, columns.offset + j + 4 * half, lift, terms);
             const __m256d fx = _mm256_loadu_pd(columns.fraction + j + 4 * half);
             for (int r = 0; r < rows.count; ++r) {
-                pixels[r][half] = FourPixels(terms, fx, _mm256_set1_pd(rows.fraction[r]));
+                pixels[r][half] = ChannelLanes<__v4df>(terms, fx, _mm256_set1_pd(rows.fraction[r]), truncate);
             }
         }
         for (int r = 0; r < rows.count; ++r) {
