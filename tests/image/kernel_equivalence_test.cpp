@@ -50,12 +50,15 @@ void ForEachSize(std::initializer_list<Size> sizes, int firstCase, Check check)
     }
 }
 
-void ExpectResizeMatches(Size from, Size to, uint32_t seed, bool prefilled)
+// Palette images (a few colours) are a third of the cases: their neighbour differences
+// repeat, which puts many channel values on whole numbers in exact arithmetic, where
+// only the double formula's rounding decides the truncation.
+void ExpectResizeMatches(Size from, Size to, uint32_t seed, bool prefilled, int palette = -1)
 {
     SCOPED_TRACE(::testing::Message() << "seed " << seed << ": " << from.width << "x" << from.height << " to "
                                       << to.width << "x" << to.height);
     std::mt19937 random(seed);
-    const DibImage source = RandomImage(from.width, from.height, random, seed % 3 == 0 ? 4 : 0);
+    const DibImage source = RandomImage(from.width, from.height, random, palette >= 0 ? palette : seed % 3 == 0 ? 4 : 0);
     DibImage expected = prefilled ? Filled(to.width, to.height, kSentinel) : DibImage();
     DibImage actual = prefilled ? Filled(to.width, to.height, kSentinel) : DibImage();
     reference::Resize(source, expected, to.width, to.height);
@@ -87,7 +90,9 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtCameraSizes)
                             {176, 144}, {160, 120},  {640, 480}, {1280, 720}, {1920, 1080}};
     int index = 500;
     for (const Size camera : cameras) {
-        ExpectResizeMatches(camera, {320, 240}, CaseSeed(index++), true);
+        for (const int palette : {0, 4}) {
+            ExpectResizeMatches(camera, {320, 240}, CaseSeed(index++), true, palette);
+        }
     }
 }
 
