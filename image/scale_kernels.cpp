@@ -167,7 +167,7 @@ void InterpolatePixels(const RowSamples& rows, const ColumnSamples& columns, int
         }
         for (int r = 0; r < rows.count; ++r) {
             const __m128i pixels = ChannelLanes<__v2df>(terms, fx, _mm_set1_pd(rows.fraction[r]),
-                                                        [](__m128d value) { return _mm_cvttpd_epi32(value); });
+                                                        [](const __m128d& value) { return _mm_cvttpd_epi32(value); });
             const uint32_t pixel = static_cast<uint32_t>(_mm_cvtsi128_si32(pixels));
             const uint32_t nextPixel = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(pixels, 4)));
             std::memcpy(rows.out[r] + 3 * int64_t{j}, &pixel, 3);

@@ -68,7 +68,7 @@ QM_TARGET_AVX2 void InterpolateAvx2(const RowSamples& rows, const ColumnSamples&
                                                                  LiftControl(3), LiftControl(4), LiftControl(5)};
     const __m256i lift[6] = {Control(kLift[0]), Control(kLift[1]), Control(kLift[2]),
                              Control(kLift[3]), Control(kLift[4]), Control(kLift[5])};
-    const auto truncate = [](__m256d value) QM_TARGET_AVX2 { return _mm256_cvttpd_epi32(value); };
+    const auto truncate = [](const __m256d& value) QM_TARGET_AVX2 { return _mm256_cvttpd_epi32(value); };
     int32_t j = first;
     for (; j + 8 <= last; j += 8) {
         __m128i pixels[RowSamples::kMostRows][2];
