@@ -1,5 +1,5 @@
 // The per-tick image processing, ours against OpenCV (one thread), on the same frames:
-// the test camera's scene (a skin-coloured head on a textured background) at three
+// the test camera's scene (a skin-coloured head on a textured background) at common
 // camera sizes, resized to the 320 x 240 display image, masked with the skin box, the
 // mask's centroid taken and a 100 x 100 logo with a pure-blue key pasted there.
 //
@@ -37,7 +37,10 @@ struct CameraSize {
     int width, height;
     std::string Name() const { return std::to_string(width) + "x" + std::to_string(height); }
 };
-constexpr CameraSize kCameraSizes[] = {{640, 480}, {1280, 720}, {1920, 1080}};
+// Whole multiples of the display width, steps in 1/64ths, and other steps: each of the
+// resize's roads.
+constexpr CameraSize kCameraSizes[] = {{640, 480}, {1280, 720}, {1920, 1080}, {800, 600},
+                                       {160, 120}, {1024, 768}, {352, 288},   {176, 144}};
 
 // The same pixels as a bottom-up DibImage and as a top-down cv::Mat.
 struct Picture {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "image/bilinear_formula.h"
 #include "image/scale_kernels.h"
 
 uint8_t ClampToByte(double value)
@@ -19,8 +20,11 @@ namespace {
 
 uint8_t BilinearChannel(int a, int b, int c, int d, double fx, double fy)
 {
-    const double t = ((a - b - c + d) * fy + (b - a)) * fx;
-    return ClampToByte((t + (c - a) * fy) + a);
+    const BilinearTerms<double> terms{static_cast<double>(a), static_cast<double>(b - a), static_cast<double>(c - a),
+                                      static_cast<double>(a - b - c + d)};
+    double value;
+    BilinearValue(terms, fx, fy, value);
+    return ClampToByte(value);
 }
 
 }  // namespace

@@ -1,23 +1,39 @@
 #include "image/scale_kernels.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "image/bilinear_formula.h"
 #include "image/pixel.h"
 #include "image/resample.h"
 
 namespace {
 
 // Destination columns are handled in chunks whose sampling tables live on the stack.
-constexpr int32_t kChunkColumns = 1024;
+constexpr int32_t kChunkColumns = 512;
 
 // Where the columns of one chunk sample the source.
 struct ColumnChunk {
     int32_t offset[kChunkColumns];  // byte offset of the left neighbour in a source row
     double fraction[kChunkColumns];
+    uint64_t weights[kChunkColumns];
     int32_t count;  // columns of the chunk that have both neighbours
+    int32_t wide;   // of those, the first ones whose pair is followed by two more bytes of the row
+    bool dyadic;    // every fraction a multiple of 1 / kColumnUnit
+
+    ColumnSamples Samples() const { return {offset, fraction, weights}; }
 };
+
+// floor() of a value in [0, 2^63), which truncation gives: positions here stay below
+// 2^62 (an int32 scale times an int32 coordinate) and fractions below 1, and a general
+// floor() costs more than the rest of their sums.
+double FloorOfSmall(double value)
+{
+    return static_cast<double>(static_cast<int64_t>(value));
+}
 
 // The source position of destination coordinate n along one axis, as the warp finds it:
 // with the scale matrix w = (0 x + 0 y) + 1 = 1 and the zero entries add nothing, so u
@@ -26,7 +42,7 @@ struct ColumnChunk {
 bool SourcePosition(double scale, int32_t n, int32_t sourceSize, int32_t* index, double* fraction)
 {
     const double position = scale * n;
-    const double whole = std::floor(position);
+    const double whole = FloorOfSmall(position);
     if (!(whole + 1.0 < sourceSize)) {
         return false;
     }
@@ -35,18 +51,57 @@ bool SourcePosition(double scale, int32_t n, int32_t sourceSize, int32_t* index,
     return true;
 }
 
+// fraction * unit when that is a whole number (scaling by a power of two is exact), else -1.
+int WholeUnits(double fraction, int unit)
+{
+    const double units = fraction * unit;
+    return units == FloorOfSmall(units) ? static_cast<int>(units) : -1;
+}
+
+// Where a destination row samples the source: rows `row` and row + 1, with fraction fy
+// and, when 128 fy is whole, that number as its weight (else -1).
+struct RowPosition {
+    int32_t row;
+    double fraction;
+    int weight;
+};
+
+bool RowAt(double scale, int32_t i, int32_t sourceHeight, RowPosition* at)
+{
+    if (!SourcePosition(scale, i, sourceHeight, &at->row, &at->fraction)) {
+        return false;
+    }
+    at->weight = WholeUnits(at->fraction, kRowUnit);
+    return true;
+}
+
+// The bytes 64 - x, x, three times over, then two zero bytes.
+uint64_t ColumnWeights(int x)
+{
+    const uint64_t pair = static_cast<uint64_t>(kColumnUnit - x) | static_cast<uint64_t>(x) << 8;
+    return pair | pair << 16 | pair << 32;
+}
+
 void FillChunk(double scale, int32_t first, int32_t last, int32_t sourceWidth, ColumnChunk* chunk)
 {
     chunk->count = 0;
+    chunk->wide = 0;
+    chunk->dyadic = true;
     for (int32_t j = first; j < last; ++j) {
         int32_t index;
         double fraction;
         if (!SourcePosition(scale, j, sourceWidth, &index, &fraction)) {
             break;
         }
-        chunk->offset[chunk->count] = 3 * index;
-        chunk->fraction[chunk->count] = fraction;
-        ++chunk->count;
+        const int32_t n = chunk->count++;
+        chunk->offset[n] = 3 * index;
+        chunk->fraction[n] = fraction;
+        if (chunk->offset[n] + 8 <= 3 * sourceWidth) {
+            chunk->wide = n + 1;
+        }
+        const int x = WholeUnits(fraction, kColumnUnit);
+        chunk->dyadic = chunk->dyadic && x >= 0;
+        chunk->weights[n] = x >= 0 ? ColumnWeights(x) : 0;
     }
 }
 
@@ -78,11 +133,102 @@ void BlendRows(uint8_t* upper, const uint8_t* lower, int32_t bytes, int weight)
     }
 }
 
+// The six bytes of a neighbour pair, and no more, in the low bytes of a 64-bit lane.
+int64_t LoadPair(const uint8_t* pair)
+{
+    uint32_t low;
+    uint16_t high;
+    std::memcpy(&low, pair, 4);
+    std::memcpy(&high, pair + 4, 2);
+    return static_cast<int64_t>(low | uint64_t{high} << 32);
+}
+
+// Pair byte `byte` of both lanes as the doubles 2^52 + byte.
+__m128d LiftBiased(__m128i pairs, int byte)
+{
+    const __m128i lifted = _mm_and_si128(_mm_srl_epi64(pairs, _mm_cvtsi32_si128(8 * byte)), _mm_set1_epi64x(0xFF));
+    return _mm_castsi128_pd(_mm_or_si128(lifted, _mm_set1_epi64x(static_cast<int64_t>(kBiasBits))));
+}
+
+// Two pixels at a time on SSE2's two double lanes; an odd last pixel by itself.
+void InterpolatePixels(const RowSamples& rows, const ColumnSamples& columns, int32_t first, int32_t last)
+{
+    int32_t j = first;
+    for (; j + 2 <= last; j += 2) {
+        const int32_t left = columns.offset[j], nextLeft = columns.offset[j + 1];
+        const __m128i top = _mm_set_epi64x(LoadPair(rows.top + nextLeft), LoadPair(rows.top + left));
+        const __m128i bottom = _mm_set_epi64x(LoadPair(rows.bottom + nextLeft), LoadPair(rows.bottom + left));
+        const __m128d fx = _mm_loadu_pd(columns.fraction + j);
+        BilinearTerms<__v2df> terms[3];
+#pragma GCC unroll 3
+        for (int c = 0; c < 3; ++c) {
+            TermsOfBiased(LiftBiased(top, c), LiftBiased(top, c + 3), LiftBiased(bottom, c), LiftBiased(bottom, c + 3),
+                          terms[c]);
+        }
+        for (int r = 0; r < rows.count; ++r) {
+            const __m128i pixels = ChannelLanes<__v2df>(terms, fx, _mm_set1_pd(rows.fraction[r]),
+                                                        [](const __m128d& value) { return _mm_cvttpd_epi32(value); });
+            const uint32_t pixel = static_cast<uint32_t>(_mm_cvtsi128_si32(pixels));
+            const uint32_t nextPixel = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(pixels, 4)));
+            std::memcpy(rows.out[r] + 3 * int64_t{j}, &pixel, 3);
+            std::memcpy(rows.out[r] + 3 * int64_t{j} + 3, &nextPixel, 3);
+        }
+    }
+    if (j < last) {
+        const uint8_t* top = rows.top + columns.offset[j];
+        const uint8_t* bottom = rows.bottom + columns.offset[j];
+        for (int r = 0; r < rows.count; ++r) {
+            BilinearPixel(PixelAt(top, 0), PixelAt(top, 1), PixelAt(bottom, 0), PixelAt(bottom, 1), columns.fraction[j],
+                          rows.fraction[r], PixelAt(rows.out[r], j));
+        }
+    }
+}
+
+void InterpolateDyadicPixels(const RowSamples& rows, const ColumnSamples& columns, int32_t first, int32_t last)
+{
+    for (int32_t j = first; j < last; ++j) {
+        const int x = static_cast<int>(columns.fraction[j] * kColumnUnit);
+        const uint8_t* top = rows.top + columns.offset[j];
+        const uint8_t* bottom = rows.bottom + columns.offset[j];
+        for (int c = 0; c < 3; ++c) {
+            const int upper = top[c] * (kColumnUnit - x) + top[c + 3] * x;
+            const int lower = bottom[c] * (kColumnUnit - x) + bottom[c + 3] * x;
+            for (int r = 0; r < rows.count; ++r) {
+                const int y = rows.weight[r];
+                rows.out[r][3 * int64_t{j} + c] =
+                    static_cast<uint8_t>((upper * (kRowUnit - y) + lower * y) >> kUnitShift);
+            }
+        }
+    }
+}
+
+// How a destination row is computed.
+enum class RowPath { kGather, kDyadic, kDouble };
+
+// Gathered whole columns blended with one weight: with every fx zero the formula's first
+// term is a signed zero, so a channel is A + (C - A) fy, exact, and its truncation is
+// (A (128 - y) + C y) >> 7.
+void GatherRows(const ScaleRowKernels& kernels, const RowSamples& rows, const ColumnChunk& chunk, int32_t step,
+                uint8_t* lower)
+{
+    bool gatheredLower = false;
+    for (int r = 0; r < rows.count; ++r) {
+        kernels.gather(rows.top + chunk.offset[0], step, chunk.count, rows.out[r]);
+        if (rows.weight[r] != 0) {
+            if (!gatheredLower) {
+                kernels.gather(rows.bottom + chunk.offset[0], step, chunk.count, lower);
+                gatheredLower = true;
+            }
+            kernels.blend(rows.out[r], lower, 3 * chunk.count, rows.weight[r]);
+        }
+    }
+}
+
 }  // namespace
 
 const ScaleRowKernels& BaselineScaleRowKernels()
 {
-    static const ScaleRowKernels kernels{GatherPixels, BlendRows};
+    static const ScaleRowKernels kernels{GatherPixels, BlendRows, InterpolatePixels, InterpolateDyadicPixels};
     return kernels;
 }
 
@@ -99,6 +245,7 @@ void ScaleImage(const DibImage& source, DibImage& destination)
     const bool wholeColumns = scaleX == std::floor(scaleX);
     const int32_t step = wholeColumns ? static_cast<int32_t>(scaleX) : 0;
     const ScaleRowKernels& kernels = ActiveKernels();
+    const ScaleRowKernels& baseline = BaselineScaleRowKernels();
 
     ColumnChunk chunk;
     uint8_t lower[3 * kChunkColumns];
@@ -107,29 +254,38 @@ void ScaleImage(const DibImage& source, DibImage& destination)
         if (chunk.count == 0) {
             break;
         }
-        int32_t iv;
-        double fy;
-        for (int32_t i = 0; i < dh && SourcePosition(scaleY, i, sh, &iv, &fy); ++i) {
-            const uint8_t* top = source.Row(iv);
-            const uint8_t* bottom = source.Row(iv + 1);
-            uint8_t* out = destination.Row(i) + 3 * int64_t{first};
-            // With every fx zero the formula's first term is a signed zero, so a channel
-            // is A + (C - A) fy. When fy is a multiple of 1/128 that sum is exact, and
-            // its truncation is (A (128 - b) + C b) >> 7 with b = 128 fy.
-            const double weight = fy * 128.0;
-            if (wholeColumns && weight == std::floor(weight)) {
-                kernels.gather(top + chunk.offset[0], step, chunk.count, out);
-                if (weight != 0.0) {
-                    kernels.gather(bottom + chunk.offset[0], step, chunk.count, lower);
-                    kernels.blend(out, lower, 3 * chunk.count, static_cast<int>(weight));
-                }
+        const auto pathOf = [&](int weight) {
+            if (weight < 0) {
+                return RowPath::kDouble;
+            }
+            return wholeColumns ? RowPath::kGather : chunk.dyadic ? RowPath::kDyadic : RowPath::kDouble;
+        };
+        const ColumnSamples columns = chunk.Samples();
+        int32_t i = 0;
+        RowPosition at{};
+        bool more = RowAt(scaleY, 0, sh, &at);
+        while (more) {
+            // This row and the following ones that sample the same source rows the same way.
+            RowSamples rows{source.Row(at.row), source.Row(at.row + 1)};
+            const int32_t sourceRow = at.row;
+            const RowPath path = pathOf(at.weight);
+            do {
+                rows.fraction[rows.count] = at.fraction;
+                rows.weight[rows.count] = at.weight;
+                rows.out[rows.count] = destination.Row(i) + 3 * int64_t{first};
+                ++rows.count;
+                more = ++i < dh && RowAt(scaleY, i, sh, &at);
+            } while (more && at.row == sourceRow && rows.count < RowSamples::kMostRows && pathOf(at.weight) == path);
+
+            if (path == RowPath::kGather) {
+                GatherRows(kernels, rows, chunk, step, lower);
                 continue;
             }
-            for (int32_t j = 0; j < chunk.count; ++j) {
-                const int32_t left = chunk.offset[j];
-                BilinearPixel(PixelAt(top + left, 0), PixelAt(top + left, 1), PixelAt(bottom + left, 0),
-                              PixelAt(bottom + left, 1), chunk.fraction[j], fy, PixelAt(out, j));
-            }
+            // The wide columns through the active level, the rest through the baseline,
+            // which reads no byte past a pair.
+            const bool dyadic = path == RowPath::kDyadic;
+            (dyadic ? kernels.interpolateDyadic : kernels.interpolate)(rows, columns, 0, chunk.wide);
+            (dyadic ? baseline.interpolateDyadic : baseline.interpolate)(rows, columns, chunk.wide, chunk.count);
         }
     }
 }

@@ -8,7 +8,7 @@ SimdLevel Detect()
 {
     // The compiler's check includes the operating system's support for the AVX state.
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
         __builtin_cpu_supports("avx512vnni") && __builtin_cpu_supports("bmi2")) {
         return SimdLevel::kAvx512;

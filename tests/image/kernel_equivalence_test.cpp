@@ -3,6 +3,7 @@
 // QM_TEST_SEED=<seed> reruns one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <random>
@@ -49,12 +50,15 @@ void ForEachSize(std::initializer_list<Size> sizes, int firstCase, Check check)
     }
 }
 
-void ExpectResizeMatches(Size from, Size to, uint32_t seed, bool prefilled)
+// Palette images (a few colours) are a third of the cases: their neighbour differences
+// repeat, which puts many channel values on whole numbers in exact arithmetic, where
+// only the double formula's rounding decides the truncation.
+void ExpectResizeMatches(Size from, Size to, uint32_t seed, bool prefilled, int palette = -1)
 {
     SCOPED_TRACE(::testing::Message() << "seed " << seed << ": " << from.width << "x" << from.height << " to "
                                       << to.width << "x" << to.height);
     std::mt19937 random(seed);
-    const DibImage source = RandomImage(from.width, from.height, random, seed % 3 == 0 ? 4 : 0);
+    const DibImage source = RandomImage(from.width, from.height, random, palette >= 0 ? palette : seed % 3 == 0 ? 4 : 0);
     DibImage expected = prefilled ? Filled(to.width, to.height, kSentinel) : DibImage();
     DibImage actual = prefilled ? Filled(to.width, to.height, kSentinel) : DibImage();
     reference::Resize(source, expected, to.width, to.height);
@@ -78,16 +82,47 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtChosenSizes)
     }
 }
 
-// Random sizes, and scale factors that are whole, multiples of 1/2^k and arbitrary.
+// The camera sizes the display image is made from, each into a destination full of a
+// sentinel, so that a pixel written where the formula writes none shows.
+TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtCameraSizes)
+{
+    const Size cameras[] = {{800, 600}, {1024, 768}, {352, 288}, {1280, 960}, {1600, 1200},
+                            {176, 144}, {160, 120},  {640, 480}, {1280, 720}, {1920, 1080}};
+    int index = 500;
+    for (const Size camera : cameras) {
+        for (const int palette : {0, 4}) {
+            ExpectResizeMatches(camera, {320, 240}, CaseSeed(index++), true, palette);
+        }
+    }
+}
+
+// Sizes where the fast paths change strategy: several destination rows per source row
+// (some of them exact in integers, some not), destinations wider than one column chunk,
+// and source steps so long that few neighbour pairs share a window.
+TEST_P(KernelTest, ResizeMatchesTheWarpFormulaWhereThePathsChange)
+{
+    const Size pairs[][2] = {
+        {{40, 30}, {320, 240}},   {{160, 144}, {320, 240}}, {{176, 120}, {320, 240}}, {{700, 50}, {1100, 60}},
+        {{1000, 9}, {1600, 7}},   {{1930, 1090}, {320, 240}}, {{1900, 1000}, {320, 240}}, {{2500, 300}, {97, 50}},
+        {{7000, 5}, {100, 3}},    {{321, 241}, {320, 240}}, {{319, 239}, {320, 240}}, {{4, 4}, {11, 13}},
+    };
+    int index = 600;
+    for (const auto& pair : pairs) {
+        ExpectResizeMatches(pair[0], pair[1], CaseSeed(index++), true);
+    }
+}
+
+// Random sizes, and scale factors that are whole, multiples of 1/2^p (down, up, or in one
+// direction only) and arbitrary.
 TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtRandomScales)
 {
-    for (int index = 0; index < 60; ++index) {
+    for (int index = 0; index < 100; ++index) {
         const uint32_t seed = CaseSeed(1000 + index);
         std::mt19937 random(seed);
         const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
         Size to{pick(1, 300), pick(1, 200)};
         Size from{pick(1, 700), pick(1, 500)};
-        switch (index % 3) {
+        switch (index % 5) {
         case 0:  // whole factors
             from = Size{to.width * pick(1, 6), to.height * pick(1, 6)};
             break;
@@ -95,9 +130,17 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtRandomScales)
             to = Size{8 * pick(1, 37), 8 * pick(1, 25)};
             from = Size{to.width * pick(1, 24) >> pick(0, 3), to.height * pick(1, 24) >> pick(0, 3)};
             break;
+        case 2:  // a / 2^p across, arbitrary down
+            to.width = 64 * pick(1, 5);
+            from.width = to.width * pick(1, 160) / 64;
+            break;
+        case 3:  // enlargements
+            from = Size{pick(2, to.width), pick(2, to.height)};
+            break;
         default:
             break;
         }
+        from = Size{std::max(from.width, 1), std::max(from.height, 1)};
         ExpectResizeMatches(from, to, seed, index % 4 != 0);
     }
 }
