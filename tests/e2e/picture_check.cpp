@@ -1,5 +1,6 @@
 #include "picture_check.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -45,7 +46,7 @@ Rgb Picture::At(int x, int y) const
 
 std::string Describe(const std::string& path)
 {
-    return CommandOutput("identify -format '%m %wx%h %z-bit %[type]' " + Quoted(path) + " 2>/dev/null");
+    return CommandOutput("identify -format '%m %wx%h %z-bit %[channels]' " + Quoted(path) + " 2>/dev/null");
 }
 
 int BitsPerPixel(const std::string& path)
@@ -95,20 +96,12 @@ std::optional<Point> FindLogo(const Picture& picture, const Picture& logo)
         }
     }
     std::optional<Point> found;
-    for (int top = 1 - logo.height; top < picture.height; ++top) {
-        for (int left = 1 - logo.width; left < picture.width; ++left) {
-            size_t matched = 0;
-            bool differs = false;
-            for (const LogoPixel& pixel : opaque) {
-                const int x = left + pixel.x, y = top + pixel.y;
-                if (x < 0 || y < 0 || x >= picture.width || y >= picture.height) continue;
-                if (!(picture.At(x, y) == pixel.colour)) {
-                    differs = true;
-                    break;
-                }
-                ++matched;
-            }
-            if (differs || 2 * matched < opaque.size()) continue;
+    for (int top = 0; top + logo.height <= picture.height; ++top) {
+        for (int left = 0; left + logo.width <= picture.width; ++left) {
+            const auto differs = [&](const LogoPixel& pixel) {
+                return !(picture.At(left + pixel.x, top + pixel.y) == pixel.colour);
+            };
+            if (std::any_of(opaque.begin(), opaque.end(), differs)) continue;
             if (found) return std::nullopt;  // not one place
             found = Point{static_cast<double>(left), static_cast<double>(top)};
         }

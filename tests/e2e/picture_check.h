@@ -23,9 +23,11 @@ struct Picture {
     Rgb At(int x, int y) const;
 };
 
-// ImageMagick's description of a file, "FORMAT WIDTHxHEIGHT DEPTH-bit TYPE": a 24-bit
-// BMP file of 320 x 240 is "BMP3 320x240 8-bit TrueColor". Empty when it cannot read it.
+// ImageMagick's description of a file, "FORMAT WIDTHxHEIGHT DEPTH-bit CHANNELS"; empty
+// when it cannot read it.
 std::string Describe(const std::string& path);
+// What it says of a snapshot: a BMP file of 320 x 240 pixels, three channels of 8 bits.
+inline constexpr char kSnapshotDescription[] = "BMP3 320x240 8-bit srgb";
 // Bits per pixel as the file's info header gives them; 0 for a file without one.
 int BitsPerPixel(const std::string& path);
 // The pictures of files that are all width x height, read by ImageMagick in one go;
@@ -41,8 +43,9 @@ struct Point {
     double x, y;
 };
 
-// The one place where every non-key pixel of `logo` that falls inside `picture` is found
-// exactly as it is in the logo, most of the logo being inside; nothing when there is none.
+// The top-left corner of the one place, with the whole logo inside the picture, where
+// every non-key pixel of `logo` is found exactly as it is in the logo; nothing when there
+// is no such place or more than one.
 std::optional<Point> FindLogo(const Picture& picture, const Picture& logo);
 
 // Skin-coloured pixels and their centroid.
