@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -56,6 +57,15 @@ int ButtonId(Button button)
     case Button::Version: return 0;
     }
     return 0;
+}
+
+// Whether the BMP file at `name` holds exactly this picture.
+bool HoldsPicture(const char* name, const DibImage& picture)
+{
+    DibImage file;
+    return picture.ImageSize() > 0 && file.ReadBmp(name) == 0 && file.Width() == picture.Width() &&
+           file.Height() == picture.Height() && file.ImageSize() == picture.ImageSize() &&
+           std::memcmp(file.Bits(), picture.Bits(), static_cast<size_t>(picture.ImageSize())) == 0;
 }
 
 }  // namespace
@@ -191,23 +201,24 @@ void Automation::Press(Button button)
 
 void Automation::NoteSnapshot()
 {
-    // The snapshot just handled was written under this name, if it could be written.
+    // The snapshot just handled went to this name; it counts as written when the file
+    // there holds the picture shown.
+    const CCaptureDialog* dialog = MainDialog();
     const int number = snapshots_++;
     char name[kPatternBytes];
-    const int length = std::snprintf(name, sizeof name, MainDialog()->SnapshotPattern(), number);
-    std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(name, error);
-    const auto size = std::filesystem::file_size(path, error);
-    std::string note;
-    if (length >= 0 && static_cast<size_t>(length) < sizeof name && !error &&
-        size == sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + kDisplayWidth * kDisplayHeight * 3) {
-        note = "snapshot " + std::to_string(number) + " written: " + path.string();
+    const int length = std::snprintf(name, sizeof name, dialog->SnapshotPattern(), number);
+    std::string note = "snapshot " + std::to_string(number);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof name) {
+        note += " could not be written (its name is too long)";
+    } else if (HoldsPicture(name, dialog->DisplayImage())) {
+        std::error_code ignored;
+        note += " written: " + std::filesystem::absolute(name, ignored).string();
+        ++snapshotsWritten_;
     } else {
-        note = "snapshot " + std::to_string(number) + " could not be written (" + name + ")";
+        note += std::string(" could not be written (") + name + ")";
     }
     std::printf("quenmire: %s\n", note.c_str());
     std::fflush(stdout);
-    snapshotNotes_.push_back(note);
 }
 
 void Automation::NoteFrames()
@@ -215,6 +226,7 @@ void Automation::NoteFrames()
     const CaptureSystem& capture = MainDialog()->Capture();
     dshow::GrabberCounters counters;
     if (dshow::ReadGrabberCounters(capture.Device(kCaptureDevice).grabber, &counters) == S_OK) {
+        framesReceived_ = counters.samplesReceived;
         framesFetched_ = counters.buffersCopied;
         streamErrors_ = counters.streamErrors;
     }
@@ -226,10 +238,12 @@ void Automation::Report(FILE* out) const
         std::fprintf(out, "quenmire: no device in use; the program ended without a picture\n");
         return;
     }
-    int written = 0;
-    for (const std::string& note : snapshotNotes_) written += note.find(" written: ") != std::string::npos;
-    std::fprintf(out, "quenmire: %ld ticks in %.1f s from \"%s\": %llu frames fetched, %d of %d snapshots written",
-                 ticks_, Now() - startedAt_, deviceName_.c_str(), framesFetched_, written, snapshots_);
+    // A tick fetches the newest frame, which is the previous one again when the device
+    // has sent nothing new.
+    std::fprintf(out,
+                 "quenmire: %ld ticks in %.1f s from \"%s\": %llu frames received, %llu fetched, %d of %d snapshots "
+                 "written",
+                 ticks_, Now() - startedAt_, deviceName_.c_str(), framesReceived_, framesFetched_, snapshotsWritten_, snapshots_);
     if (streamErrors_ > 0) std::fprintf(out, ", %llu stream errors", streamErrors_);
     std::fprintf(out, "\n");
 }

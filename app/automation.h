@@ -21,7 +21,8 @@ public:
     Automation(const Automation&) = delete;
     Automation& operator=(const Automation&) = delete;
 
-    // The summary of the run: ticks, frames fetched, snapshots written.
+    // The summary of the run: ticks, frames received from the device and fetched by the
+    // ticks, snapshots written.
     void Report(FILE* out) const;
 
     long Ticks() const { return ticks_; }
@@ -50,7 +51,8 @@ private:
     long ticks_ = 0;
     bool exitPressed_ = false;
     int snapshots_ = 0;
-    std::vector<std::string> snapshotNotes_;
+    int snapshotsWritten_ = 0;
+    unsigned long long framesReceived_ = 0;
     unsigned long long framesFetched_ = 0;
     unsigned long long streamErrors_ = 0;
     std::string deviceName_;

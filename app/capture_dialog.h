@@ -22,6 +22,7 @@ public:
     // For reports of an unattended run.
     const CaptureSystem& Capture() const { return m_capture; }
     const char* SnapshotPattern() const { return m_snapshotPattern; }
+    const DibImage& DisplayImage() const { return m_displayImage; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

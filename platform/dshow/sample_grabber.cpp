@@ -45,7 +45,15 @@ bool HasConnectedFormat(GstSample* sample, FrameSize size)
 
 GstFlowReturn TakeSample(GstAppSink* sink, gpointer data)
 {
-    GstSample* sample = gst_app_sink_pull_sample(sink);
+    GstSample* pulled = gst_app_sink_pull_sample(sink);
+    if (pulled == nullptr) {
+        return GST_FLOW_OK;
+    }
+    // The sink hands out one sample object of its own and changes it in place when the
+    // stream starts again (a file played in a loop), which it must not while we hold it:
+    // keep a sample of our own with the same picture and format.
+    GstSample* sample = gst_sample_new(gst_sample_get_buffer(pulled), gst_sample_get_caps(pulled), nullptr, nullptr);
+    gst_sample_unref(pulled);
     if (sample != nullptr) {
         (*static_cast<std::shared_ptr<GrabberState>*>(data))->Deliver(sample);
     }

@@ -5,6 +5,10 @@
 #include <QPushButton>
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include <unistd.h>
 
 #include "message_box.h"
 #include "resources.h"
@@ -64,11 +68,27 @@ int AnswerFor(QMessageBox::StandardButton button, UINT type)
     }
 }
 
+// Qt wants a runtime folder only this user can enter; a session outside a desktop login
+// has none, so one is made under the temporary folder. Empty when it cannot be made.
+std::string MakeRuntimeDir()
+{
+    std::error_code error;
+    const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
+    if (error) return {};
+    std::string pattern = (temporary / "quenmire-runtime-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) return {};  // mode 0700
+    return pattern;
+}
+
 }  // namespace
 
 DesktopSession::DesktopSession(int& argc, char** argv)
 {
     if (QCoreApplication::instance() == nullptr) {
+        if (IsUnset("XDG_RUNTIME_DIR")) {
+            runtimeDir_ = MakeRuntimeDir();
+            if (!runtimeDir_.empty()) setenv("XDG_RUNTIME_DIR", runtimeDir_.c_str(), 1);
+        }
         // A display that cannot be reached falls back to the offscreen platform rather
         // than ending the program.
         if (IsUnset("QT_QPA_PLATFORM")) {
@@ -93,6 +113,11 @@ DesktopSession::~DesktopSession()
         detail::DestroyAllWindows();
         detail::ResetMessageQueue();
         app_.reset();
+    }
+    if (!runtimeDir_.empty()) {
+        unsetenv("XDG_RUNTIME_DIR");
+        std::error_code ignored;
+        std::filesystem::remove_all(runtimeDir_, ignored);
     }
 }
 

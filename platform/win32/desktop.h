@@ -18,7 +18,8 @@ namespace win32 {
 // included, and nobody is asked anything. On a real
 // display, MessageBoxA shows the desktop's message box while the session lasts. Ending
 // the session it started destroys the windows left and ends the Qt application.
-// argc and argv must outlive the session.
+// Without XDG_RUNTIME_DIR, the session gives Qt a private runtime folder of its own for
+// its lifetime. argc and argv must outlive the session.
 class DesktopSession {
 public:
     DesktopSession(int& argc, char** argv);
@@ -30,6 +31,7 @@ public:
     static bool Offscreen();
 
 private:
+    std::string runtimeDir_;  // made by this session, removed with it
     std::unique_ptr<QApplication> app_;
     bool boxInstalled_ = false;
 };

@@ -7,8 +7,13 @@
 #include <QGuiApplication>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <sys/stat.h>
 
 #include "platform/win32/desktop.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -51,6 +56,41 @@ TEST_F(DesktopSessionTest, EndingTheSessionDestroysTheWindowsLeft)
     }
     EXPECT_EQ(nullptr, QCoreApplication::instance());
     EXPECT_FALSE(IsWindow(dialog));  // and no window functions without a desktop
+}
+
+TEST_F(DesktopSessionTest, WithoutARuntimeFolderTheSessionLendsAPrivateOne)
+{
+    unsetenv("DISPLAY");
+    unsetenv("XDG_RUNTIME_DIR");
+    std::string folder;
+    {
+        const win32::DesktopSession session(argc_, argv_);
+        const char* lent = std::getenv("XDG_RUNTIME_DIR");
+        ASSERT_NE(nullptr, lent);
+        folder = lent;
+        struct stat status {};
+        ASSERT_EQ(0, stat(folder.c_str(), &status));
+        EXPECT_TRUE(S_ISDIR(status.st_mode));
+        EXPECT_EQ(0700u, status.st_mode & 0777u);  // Qt accepts no other
+        EXPECT_EQ(getuid(), status.st_uid);
+    }
+    EXPECT_EQ(nullptr, std::getenv("XDG_RUNTIME_DIR"));
+    EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+TEST_F(DesktopSessionTest, ARuntimeFolderGivenIsKept)
+{
+    unsetenv("DISPLAY");
+    const test_support::TempDir folder;  // made with mode 0700
+    const std::string given = folder.path().string();
+    setenv("XDG_RUNTIME_DIR", given.c_str(), 1);
+    {
+        const win32::DesktopSession session(argc_, argv_);
+        EXPECT_EQ(given, std::getenv("XDG_RUNTIME_DIR"));
+    }
+    EXPECT_EQ(given, std::getenv("XDG_RUNTIME_DIR"));
+    EXPECT_TRUE(std::filesystem::exists(given));
+    unsetenv("XDG_RUNTIME_DIR");
 }
 
 }  // namespace
