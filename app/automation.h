@@ -25,8 +25,6 @@ public:
     // ticks, snapshots written.
     void Report(FILE* out) const;
 
-    long Ticks() const { return ticks_; }
-
 private:
     static LRESULT CALLBACK AfterWindowProc(int code, WPARAM wParam, LPARAM lParam);
     static void CALLBACK OnPaceTimer(HWND, UINT, UINT_PTR, DWORD);
