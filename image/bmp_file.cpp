@@ -1,10 +1,12 @@
 // BMP files: the image's memory form with a 14-byte file header in front. The writer
-// produces 24-bit uncompressed files with the pixel data at offset 54; the reader takes
-// that layout and trusts the rest of the header.
+// produces 24-bit uncompressed files with the pixel data at offset 54, which appear whole
+// or not at all; the reader takes that layout and trusts the rest of the header.
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
+#include "image/atomic_file.h"
 #include "image/dib_image.h"
 #include "image/file_open.h"
 
@@ -18,7 +20,19 @@ constexpr size_t kMaxNameBytes = 256;
 bool FormatName(char (&name)[kMaxNameBytes], const char* format, va_list args)
 {
     const int length = std::vsnprintf(name, sizeof name, format, args);
-    return length >= 0 && static_cast<size_t>(length) < sizeof name;
+    if (length >= 0 && static_cast<size_t>(length) < sizeof name) return true;
+    errno = ENAMETOOLONG;
+    return false;
+}
+
+// A read that got less than it asked for: -1, with errno telling a read error from a
+// file that ends early.
+int CloseAfterShortRead(FILE* file)
+{
+    const int error = std::ferror(file) ? errno : kErrorFileTooShort;
+    std::fclose(file);
+    errno = error;
+    return -1;
 }
 
 }  // namespace
@@ -35,25 +49,25 @@ void MakeFileHeader(BITMAPINFOHEADER infoHeader, BITMAPFILEHEADER* fileHeader)
     fileHeader->bfReserved2 = 0;
 }
 
-int DibImage::WriteBmp(const char* path) const
+int DibImage::SaveBmp(const char* path, ExistingFile existing) const
 {
     if (m_bits == nullptr) {
-        return -1;
+        return EINVAL;
     }
     BITMAPFILEHEADER fileHeader;
     MakeFileHeader(m_info.bmiHeader, &fileHeader);
-
-    FILE* file = OpenFile(path, "wb");
-    if (file == nullptr) {
-        return -1;
-    }
     const size_t size = ImageSize() > 0 ? static_cast<size_t>(ImageSize()) : 0;
-    bool complete = std::fwrite(&fileHeader, sizeof fileHeader, 1, file) == 1;
-    complete = complete && std::fwrite(&m_info.bmiHeader, sizeof m_info.bmiHeader, 1, file) == 1;
-    complete = complete && std::fwrite(m_bits, 1, size, file) == size;
-    // A full disk often shows only when the buffered bytes are flushed at close.
-    complete = (std::fclose(file) == 0) && complete;
-    return complete ? 0 : -1;
+    return WriteFileAtomically(path, existing, [&](int fd) {
+        return WriteAll(fd, &fileHeader, sizeof fileHeader) &&
+               WriteAll(fd, &m_info.bmiHeader, sizeof m_info.bmiHeader) && WriteAll(fd, m_bits, size);
+    });
+}
+
+int DibImage::WriteBmp(const char* path) const
+{
+    const int error = SaveBmp(path, ExistingFile::Replace);
+    errno = error;
+    return error == 0 ? 0 : -1;
 }
 
 int DibImage::ReadBmp(const char* path)
@@ -65,8 +79,7 @@ int DibImage::ReadBmp(const char* path)
     // Both headers in one read; a file too short to hold them changes nothing.
     unsigned char headers[kHeadersSize];
     if (std::fread(headers, 1, sizeof headers, file) != sizeof headers) {
-        std::fclose(file);
-        return -1;
+        return CloseAfterShortRead(file);
     }
     BITMAPINFO info{};
     std::memcpy(&info.bmiHeader, headers + sizeof(BITMAPFILEHEADER), sizeof info.bmiHeader);
@@ -76,7 +89,6 @@ int DibImage::ReadBmp(const char* path)
 
     // SetFormat keeps the buffer only when the size stays; a new one comes zeroed.
     const bool keepsBuffer = m_bits != nullptr && ImageSize() == static_cast<int32_t>(info.bmiHeader.biSizeImage);
-    int result = 0;
     if (SetFormat(info) == 0) {
         const size_t size = static_cast<size_t>(ImageSize());
         const size_t got = std::fread(m_bits, 1, size, file);
@@ -87,11 +99,11 @@ int DibImage::ReadBmp(const char* path)
             if (keepsBuffer) {
                 std::memset(m_bits + got, 0, size - got);
             }
-            result = -1;
+            return CloseAfterShortRead(file);
         }
     }
     std::fclose(file);
-    return result;
+    return 0;
 }
 
 int DibImage::ReadBmpF(const char* format, ...)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "image/atomic_file.h"
 #include "image/bitmap_headers.h"
 
 // Images larger than this in either direction are never given storage; together with
@@ -56,11 +57,16 @@ public:
     BITMAPINFO* Info() { return &m_info; }
     const BITMAPINFO* Info() const { return &m_info; }
 
-    // BMP files. 0 on success, -1 on failure. File names may use '\' as a folder
-    // separator. The F forms format the name printf-style into at most 255 characters
-    // and refuse a longer one.
+    // BMP files. 0 on success, -1 on failure with errno telling why (see
+    // image/file_open.h). File names may use '\' as a folder separator. The F forms format
+    // the name printf-style into at most 255 characters and refuse a longer one. A file
+    // written appears whole or not at all; WriteBmp replaces a regular file of that name,
+    // never anything else (a symbolic link, a folder).
     int ReadBmp(const char* path);
     int WriteBmp(const char* path) const;
+    // Writes the BMP file, leaving or replacing a file of that name as `existing` says.
+    // 0, or why not: an errno value (EEXIST for a name kept) or kErrorNotRegularFile.
+    int SaveBmp(const char* path, ExistingFile existing) const;
     int ReadBmpF(const char* format, ...) __attribute__((format(printf, 2, 3)));
     int WriteBmpF(const char* format, ...) const __attribute__((format(printf, 2, 3)));
 
