@@ -2,23 +2,21 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "app/capture_dialog.h"
+#include "app/end_request.h"
 #include "app/pipeline_settings.h"
+#include "app/terminal_text.h"
 #include "grabber_counters.h"
+#include "image/file_open.h"
 
 namespace {
 
 // The one automation of the process, for the hook and timer callbacks.
 Automation* g_active = nullptr;
-
-// Set by Ctrl+C or a termination request: the run ends as Exit ends it.
-volatile std::sig_atomic_t g_endRequested = 0;
-void RequestEnd(int) { g_endRequested = 1; }
 
 // A dialog that a press opened closes after this long.
 constexpr UINT kCloseAfterMs = 1500;
@@ -81,18 +79,18 @@ Automation::Automation(const Options& options) : presses_(options.presses), endT
         previousHandler_ = win32::SetMessageBoxHandler(
             [this](const std::string& text, const std::string& caption, UINT type) {
                 const int answer = answers_->Answer(text, caption, type);
+                const std::string shownText = WithTranslation(Printable(text));
+                const std::string shownCaption = WithTranslation(Printable(caption));
                 if ((type & MB_TYPEMASK) == MB_YESNO) {
-                    std::printf("quenmire: %s %s: %s\n", caption.c_str(), text.c_str(), answer == IDYES ? "yes" : "no");
+                    std::fprintf(stderr, "quenmire: %s %s: %s\n", shownCaption.c_str(), shownText.c_str(),
+                                 answer == IDYES ? "yes" : "no");
                 } else {
-                    std::printf("quenmire: [%s] %s\n", caption.c_str(), text.c_str());
+                    std::fprintf(stderr, "quenmire: [%s] %s\n", shownCaption.c_str(), shownText.c_str());
                 }
-                std::fflush(stdout);
                 return answer;
             });
     }
     g_active = this;
-    std::signal(SIGINT, RequestEnd);
-    std::signal(SIGTERM, RequestEnd);
     hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterWindowProc, nullptr, GetCurrentThreadId());
 }
 
@@ -102,8 +100,6 @@ Automation::~Automation()
     if (paceTimer_ != 0) KillTimer(nullptr, paceTimer_);
     for (const auto& [timer, window] : closeTimers_) KillTimer(nullptr, timer);
     if (answers_) win32::SetMessageBoxHandler(previousHandler_);
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
     g_active = nullptr;
 }
 
@@ -138,6 +134,12 @@ void Automation::Follow(const CWPRETSTRUCT& message)
     } else if (message.message == WM_COMMAND && LOWORD(message.wParam) == IDC_SNAPSHOT &&
                HIWORD(message.wParam) == BN_CLICKED) {
         NoteSnapshot();
+    } else if (message.message == WM_COMMAND && LOWORD(message.wParam) == IDCANCEL && !exitPressed_) {
+        // Ended from outside the automation: by the user, or by Ctrl+C or a termination request.
+        exitPressed_ = true;
+        std::printf("quenmire: tick %ld: Exit%s\n", ticks_, EndRequestSignal() != 0 ? " (end requested)" : "");
+        std::fflush(stdout);
+        CloseOpenDialogs();
     }
 }
 
@@ -157,10 +159,6 @@ void CALLBACK Automation::OnPaceTimer(HWND, UINT, UINT_PTR, DWORD)
 {
     Automation* self = g_active;
     if (self == nullptr || self->dialog_ == nullptr || !IsWindow(self->dialog_)) return;
-    if (g_endRequested != 0 && !self->exitPressed_) {
-        self->Press(Button::Exit);
-        return;
-    }
     // While the dialog's timer is stopped (Start enabled) ticks are counted at its pace,
     // so that presses and the end still come.
     if (IsWindowEnabled(GetDlgItem(self->dialog_, IDC_START))) self->CountTick();
@@ -179,8 +177,20 @@ void CALLBACK Automation::OnCloseTimer(HWND, UINT, UINT_PTR timer, DWORD)
     timers.erase(found);
 }
 
+void Automation::CloseOpenDialogs()
+{
+    // A dialog open over the main one would keep the program running until it closed.
+    for (const auto& [timer, window] : closeTimers_) {
+        KillTimer(nullptr, timer);
+        if (IsWindow(window)) PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+    closeTimers_.clear();
+}
+
 void Automation::CountTick()
 {
+    // The run is over once Exit is pressed, even while a dialog still has to close.
+    if (exitPressed_) return;
     ++ticks_;
     while (nextPress_ < presses_.size() && presses_[nextPress_].tick <= ticks_) Press(presses_[nextPress_++].button);
     if (endTick_ > 0 && ticks_ >= endTick_ && !exitPressed_) Press(Button::Exit);
@@ -195,30 +205,30 @@ void Automation::Press(Button button)
         PostMessageA(dialog_, WM_SYSCOMMAND, IDM_VERSION, 0);
         return;
     }
+    if (button == Button::Exit) CloseOpenDialogs();
     const int id = ButtonId(button);
     PostMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog_, id)));
 }
 
 void Automation::NoteSnapshot()
 {
-    // The snapshot just handled went to this name; it counts as written when the file
-    // there holds the picture shown.
+    // The snapshot just handled counts as written when its file holds the picture shown;
+    // the dialog has told why when it could not be written.
     const CCaptureDialog* dialog = MainDialog();
-    const int number = snapshots_++;
-    char name[kPatternBytes];
-    const int length = std::snprintf(name, sizeof name, dialog->SnapshotPattern(), number);
-    std::string note = "snapshot " + std::to_string(number);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof name) {
-        note += " could not be written (its name is too long)";
-    } else if (HoldsPicture(name, dialog->DisplayImage())) {
-        std::error_code ignored;
-        note += " written: " + std::filesystem::absolute(name, ignored).string();
+    const SnapshotResult& snapshot = dialog->LastSnapshot();
+    ++snapshots_;
+    if (snapshot.error == 0 && HoldsPicture(snapshot.name.c_str(), dialog->DisplayImage())) {
         ++snapshotsWritten_;
-    } else {
-        note += std::string(" could not be written (") + name + ")";
+        std::error_code ignored;
+        std::printf("quenmire: snapshot %d written: %s\n", snapshot.number,
+                    Printable(std::filesystem::absolute(NativeFileName(snapshot.name.c_str()), ignored).string()).c_str());
+        std::fflush(stdout);
+    } else if (firstFailure_.empty()) {
+        firstFailure_ = snapshot.name.empty() ? "no name was left for it"
+                        : snapshot.error == 0
+                            ? Printable(snapshot.name) + " does not hold the picture shown"
+                            : Printable(snapshot.name) + ": " + FileErrorText(snapshot.error);
     }
-    std::printf("quenmire: %s\n", note.c_str());
-    std::fflush(stdout);
 }
 
 void Automation::NoteFrames()
@@ -232,18 +242,21 @@ void Automation::NoteFrames()
     }
 }
 
-void Automation::Report(FILE* out) const
+int Automation::Report(FILE* out) const
 {
     if (!started_) {
         std::fprintf(out, "quenmire: no device in use; the program ended without a picture\n");
-        return;
+        return 1;
     }
     // A tick fetches the newest frame, which is the previous one again when the device
     // has sent nothing new.
     std::fprintf(out,
                  "quenmire: %ld ticks in %.1f s from \"%s\": %llu frames received, %llu fetched, %d of %d snapshots "
                  "written",
-                 ticks_, Now() - startedAt_, deviceName_.c_str(), framesReceived_, framesFetched_, snapshotsWritten_, snapshots_);
+                 ticks_, Now() - startedAt_, Printable(deviceName_).c_str(), framesReceived_, framesFetched_,
+                 snapshotsWritten_, snapshots_);
     if (streamErrors_ > 0) std::fprintf(out, ", %llu stream errors", streamErrors_);
+    if (!firstFailure_.empty()) std::fprintf(out, "; the first that failed: %s", firstFailure_.c_str());
     std::fprintf(out, "\n");
+    return snapshotsWritten_ < snapshots_ ? 1 : 0;
 }

@@ -1,7 +1,8 @@
 // Running with nobody at the program: the device questions are answered in advance,
 // buttons are pressed at given ticks through the same handlers as a click, the program
 // ends after a number of ticks as Exit ends it, dialogs that a press opens close by
-// themselves, and what the run did is reported on standard output.
+// themselves, and what the run did is reported on standard output; the device questions
+// and their answers go to standard error.
 #pragma once
 
 #include <cstdio>
@@ -22,8 +23,9 @@ public:
     Automation& operator=(const Automation&) = delete;
 
     // The summary of the run: ticks, frames received from the device and fetched by the
-    // ticks, snapshots written.
-    void Report(FILE* out) const;
+    // ticks, snapshots written. Returns the exit status: 0 when the run did its work, 1
+    // when it used no device or a snapshot asked for was not written.
+    int Report(FILE* out) const;
 
 private:
     static LRESULT CALLBACK AfterWindowProc(int code, WPARAM wParam, LPARAM lParam);
@@ -36,6 +38,7 @@ private:
     void Press(Button button);
     void NoteSnapshot();
     void NoteFrames();
+    void CloseOpenDialogs();
 
     std::vector<ButtonPress> presses_;  // in tick order
     size_t nextPress_ = 0;
@@ -50,6 +53,7 @@ private:
     bool exitPressed_ = false;
     int snapshots_ = 0;
     int snapshotsWritten_ = 0;
+    std::string firstFailure_;  // why the first snapshot that failed did
     unsigned long long framesReceived_ = 0;
     unsigned long long framesFetched_ = 0;
     unsigned long long streamErrors_ = 0;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/end_request.h"
 #include "app/pipeline_settings.h"
 #include "app/version_dialog.h"
 
@@ -54,9 +55,7 @@ BOOL CCaptureDialog::OnInitDialog()
         return TRUE;
     }
 
-    for (int i = 0; i < kLogoFrameCount; ++i) {
-        m_logoFrames[i].ReadBmpF("images\\laugh%04d.bmp", i);
-    }
+    LoadLogoFrames(m_logoFrames);
     // Black until the first tick draws a frame.
     if (m_displayImage.SetSize(kDisplayWidth, kDisplayHeight) == 0) {
         std::memset(m_displayImage.Bits(), 0, static_cast<size_t>(m_displayImage.ImageSize()));
@@ -72,6 +71,7 @@ BOOL CCaptureDialog::OnInitDialog()
     m_intercept = 0;
     m_startButton.EnableWindow(FALSE);
     m_stopButton.EnableWindow(TRUE);
+    EndDialogOnRequest(m_hWnd);
     return TRUE;
 }
 

@@ -5,12 +5,11 @@
 
 #include <afxwin.h>
 
+#include "app/logo_frames.h"
 #include "app/res/resource.h"
 #include "app/snapshot_pattern.h"
 #include "capture/capture_system.h"
 #include "image/dib_image.h"
-
-constexpr int kLogoFrameCount = 60;
 
 class CCaptureDialog : public CDialog {
 public:
@@ -23,6 +22,7 @@ public:
     const CaptureSystem& Capture() const { return m_capture; }
     const char* SnapshotPattern() const { return m_snapshotPattern; }
     const DibImage& DisplayImage() const { return m_displayImage; }
+    const SnapshotResult& LastSnapshot() const { return m_lastSnapshot; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -52,4 +52,5 @@ private:
     DibImage m_displayImage;
     RECT m_displayRect;
     char m_snapshotPattern[kPatternBytes];
+    SnapshotResult m_lastSnapshot;
 };

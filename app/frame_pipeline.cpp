@@ -22,9 +22,10 @@ void CCaptureDialog::OnTimer(UINT_PTR /*nIDEvent*/)
     // Made on the first tick and destroyed at process exit, the mask first.
     static DibImage s_cameraFrame;
     static DibImage s_skinMask;
-    // Every logo frame is placed with frame 0's half size.
-    static double s_logoHalfWidth = static_cast<double>(m_logoFrames[0].Width()) * kHalf;
-    static double s_logoHalfHeight = static_cast<double>(m_logoFrames[0].Height()) * kHalf;
+    // Every logo frame is placed with frame 0's half size (or, when frame 0 is missing,
+    // that of the first frame there is, so that the logo stays centred on the face).
+    static double s_logoHalfWidth = static_cast<double>(PlacementFrame(m_logoFrames).Width()) * kHalf;
+    static double s_logoHalfHeight = static_cast<double>(PlacementFrame(m_logoFrames).Height()) * kHalf;
 
     if (s_busy == 0) {
         s_busy = 1;
@@ -60,6 +61,6 @@ void CCaptureDialog::OnTimer(UINT_PTR /*nIDEvent*/)
 
 void CCaptureDialog::OnSnapshot()
 {
-    m_displayImage.WriteBmpF(m_snapshotPattern, s_snapshotCount);
-    ++s_snapshotCount;
+    // Never over a file that is there: the number moves on to the next free name.
+    m_lastSnapshot = WriteSnapshot(m_displayImage, m_snapshotPattern, &s_snapshotCount);
 }

@@ -1,4 +1,5 @@
 // The program's entry: the command line, then the dialog framework runs the application.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -8,9 +9,12 @@
 
 #include "app/automation.h"
 #include "app/capture_app.h"
+#include "app/end_request.h"
 #include "app/options.h"
+#include "app/terminal_text.h"
 #include "app/res/version.h"
 #include "capture/capture_system.h"
+#include "message_box.h"
 #include "video_inputs.h"
 
 CCaptureApp theApp;
@@ -45,6 +49,11 @@ int ListDevices()
 
 int main(int argc, char** argv)
 {
+    InstallEndRequestHandlers();
+    // A file that would pass the size limit fails its write instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    win32::SetTerminalGloss([](const std::string& text) { return WithTranslation(Printable(text)); });
+
     Options options;
     std::string error;
     if (!ParseOptions(argc, argv, &options, &error)) {
@@ -74,6 +83,6 @@ int main(int argc, char** argv)
     std::unique_ptr<Automation> automation;
     if (options.Unattended()) automation = std::make_unique<Automation>(options);
     const int result = AfxWinMain(argc, argv);
-    if (automation) automation->Report(stdout);
+    if (automation) return automation->Report(stdout);
     return result;
 }

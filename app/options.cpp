@@ -7,7 +7,7 @@
 #include <strings.h>
 
 const char kUsage[] =
-    "Usage: quenmire [options]\n"
+    "Usage: quenmire [options] [--] [SOURCE...]\n"
     "Shows a camera's live picture in a dialog. Intercepter hides the face in front of the\n"
     "camera behind an animated logo; Snapshot saves the shown frame as a BMP file named by\n"
     "the pattern in vosk.cfg. The program runs in the folder that holds images/ and vosk.cfg.\n"
@@ -28,10 +28,16 @@ const char kUsage[] =
     "                           seconds with Intercepter on, take three snapshots, report\n"
     "  --version                print the version and exit\n"
     "  --help                   print this text and exit\n"
+    "  --                       end of the options: what follows are sources, as with\n"
+    "                           --source, even when they begin with '-'\n"
     "\n"
     "A tick is one run of the 30 ms timer; while the timer is stopped, ticks go on being\n"
     "counted at the same pace for --press and --ticks. Devices are offered in this order:\n"
-    "cameras, the built-in test camera, then each --source.\n";
+    "cameras, the built-in test camera, then each --source.\n"
+    "\n"
+    "Exit status: 0 when the program ran and, unattended, did what it was asked; 1 when an\n"
+    "unattended run used no device or a snapshot it was asked for was not written; 2 for\n"
+    "bad options. Ctrl+C and termination requests end the program as Exit does.\n";
 
 namespace {
 
@@ -92,8 +98,21 @@ bool ParsePress(const std::string& text, ButtonPress* press)
 
 bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
 {
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
+        if (optionsEnded || name.empty() || name[0] != '-') {
+            if (name.empty()) {
+                *error = "an empty source";
+                return false;
+            }
+            options->sources.push_back(name);
+            continue;
+        }
+        if (name == "--") {
+            optionsEnded = true;
+            continue;
+        }
         std::string value;
         bool hasValue = false;
         if (const size_t equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos) {

@@ -48,6 +48,16 @@ TEST(OptionsTest, ParsesEveryOption)
     EXPECT_TRUE(options.Unattended());
 }
 
+TEST(OptionsTest, WordsThatAreNoOptionsAreSourcesAndDoubleDashEndsTheOptions)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(Parse({"clip.mp4", "--ticks", "5", "--", "--ticks", "-", "videotestsrc"}, &options, &error)) << error;
+    EXPECT_EQ((std::vector<std::string>{"clip.mp4", "--ticks", "-", "videotestsrc"}), options.sources);
+    EXPECT_EQ(5, options.ticks);
+    EXPECT_FALSE(Parse({"--", ""}, &options, &error));
+}
+
 TEST(OptionsTest, AnEmptyAnswerListAnswersNoToEverything)
 {
     Options options;

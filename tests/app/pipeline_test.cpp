@@ -76,6 +76,23 @@ TEST_F(PipelineTest, LogoIsCentredOnTheSkinWithFrameZerosHalfSize)
     EXPECT_TRUE(run.scenarioRan);
 }
 
+TEST_F(PipelineTest, WithoutFrameZeroTheFirstFrameThereIsCentresTheLogo)
+{
+    if (RanInFreshProcess()) return;
+    const QSize logo(100, 80);
+    WriteLogoFrames(Path(""), logo);
+    std::filesystem::remove(Path("images/laugh0000.bmp"));
+    const QImage camera = CentredSkin();
+    const ProgramRun run = RunProgram(CameraShowing(camera), [&](RunningProgram& program) {
+        TickWithLogoOn(program, camera);
+        while (FrameAfter(program.Ticks()) == 0) program.Tick();
+        const QImage expected = Pasted(camera, LogoFrame(FrameAfter(program.Ticks()), logo), QPoint(110, 80));
+        EXPECT_EQ("", Difference(program.Display(), expected, kShown));
+        program.Click(IDCANCEL);
+    });
+    EXPECT_TRUE(run.scenarioRan);
+}
+
 TEST_F(PipelineTest, PastePositionIsTruncatedTowardZeroAndNoSkinMeansTheCorner)
 {
     if (RanInFreshProcess()) return;
@@ -104,8 +121,9 @@ TEST_F(PipelineTest, SnapshotsAreNumberedFromZeroAndAFailedWriteUsesUpItsNumber)
     if (RanInFreshProcess()) return;
     const QSize logo(100, 80);
     WriteLogoFrames(Path(""), logo);
-    WriteConfig("shot%d.bmp\n");
-    std::filesystem::create_directory(Path("shot1.bmp"));  // the second snapshot cannot be written
+    // A folder for each number; the second snapshot's is missing, so it cannot be written.
+    WriteConfig("shot%d/s.bmp\n");
+    for (const char* folder : {"shot0", "shot2", "shot3", "shot4"}) std::filesystem::create_directory(Path(folder));
     const QImage camera = CentredSkin();
     QImage expected;
     RunProgram(CameraShowing(camera), [&](RunningProgram& program) {
@@ -125,11 +143,11 @@ TEST_F(PipelineTest, SnapshotsAreNumberedFromZeroAndAFailedWriteUsesUpItsNumber)
     const QRect whole(0, 0, kPictureWidth, kPictureHeight);
     QImage black(whole.size(), QImage::Format_RGB32);
     black.fill(Qt::black);
-    EXPECT_EQ("", Difference(LoadBmp(Path("shot0.bmp")), black, whole)) << "the display image starts black";
-    EXPECT_TRUE(std::filesystem::is_directory(Path("shot1.bmp")));
-    EXPECT_EQ("", Difference(LoadBmp(Path("shot2.bmp")), expected, whole));
-    EXPECT_EQ("", Difference(LoadBmp(Path("shot3.bmp")), expected, whole));
-    EXPECT_FALSE(std::filesystem::exists(Path("shot4.bmp")));
+    EXPECT_EQ("", Difference(LoadBmp(Path("shot0/s.bmp")), black, whole)) << "the display image starts black";
+    EXPECT_FALSE(std::filesystem::exists(Path("shot1")));
+    EXPECT_EQ("", Difference(LoadBmp(Path("shot2/s.bmp")), expected, whole));
+    EXPECT_EQ("", Difference(LoadBmp(Path("shot3/s.bmp")), expected, whole));
+    EXPECT_FALSE(std::filesystem::exists(Path("shot4/s.bmp")));
 }
 
 }  // namespace

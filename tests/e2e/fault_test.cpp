@@ -1,13 +1,17 @@
 // Faults met while the program runs: a source that fails, a snapshot folder that cannot
-// be written, a full disk. The program goes on, and nothing it wrote earlier is lost.
+// be written, a full disk, files that are no files, termination. The program goes on or
+// ends cleanly, never hangs, and nothing it wrote earlier is lost.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tests/e2e/picture_check.h"
@@ -70,38 +74,101 @@ TEST(FaultTest, ASnapshotFolderThatTurnsReadOnlyCostsOnlyTheSnapshotsMeanwhile)
     std::filesystem::permissions(shots, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
                                             std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
-    const bool refused = run->WaitForOutput("snapshot 1 could not be written", 30s);
+    const bool refused = run->WaitForOutput("tick 60: Snapshot", 30s);
     std::filesystem::permissions(shots, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     ASSERT_TRUE(refused) << run->Wait(1s);
 
     const RunResult result = run->Wait(30s);
-    ASSERT_TRUE(result.Clean()) << result;
+    EXPECT_EQ(1, result.exitCode) << result;
+    EXPECT_THAT(result.err, HasSubstr("snapshot 1 not written: shots/snap1.bmp: Permission denied"));
     EXPECT_THAT(result.out, HasSubstr("2 of 3 snapshots written"));
     EXPECT_EQ(230454u, first.size());
     EXPECT_EQ(first, test_support::ReadFileBytes(shots / "snap0.bmp"));
-    EXPECT_FALSE(std::filesystem::exists(shots / "snap1.bmp"));
+    EXPECT_EQ((std::vector<std::string>{"snap0.bmp", "snap2.bmp"}), FilesIn(shots));
     EXPECT_EQ(kSnapshotDescription, Describe(shots / "snap2.bmp"));
 }
 
-TEST(FaultTest, AFullDiskCostsOnlyTheSnapshotThatDidNotFit)
+// A folder on a file system with room for two snapshots: a 600 kB tmpfs, where the test
+// may mount one. Elsewhere the program runs with a file size limit that no snapshot fits.
+class SmallDisk {
+public:
+    explicit SmallDisk(const std::filesystem::path& folder) : folder_(folder)
+    {
+        std::filesystem::create_directory(folder_);
+        const std::string mount = "mount -t tmpfs -o size=600k quenmire-test " + folder_.string() + " 2>/dev/null";
+        mounted_ = geteuid() == 0 && std::system(mount.c_str()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted_) std::system(("umount " + folder_.string()).c_str());
+    }
+    bool Mounted() const { return mounted_; }
+    Launch Limit() const { return mounted_ ? Launch{} : Launch{{"prlimit", "--fsize=100000", "--"}, {}, {}}; }
+
+private:
+    std::filesystem::path folder_;
+    bool mounted_ = false;
+};
+
+TEST(FaultTest, AFullDiskLeavesNoPartialFileAndSaysWhy)
 {
     RunFolder folder;
-    folder.WriteConfig("snap%d.bmp\n");
-    // Snapshot 1 goes to a device that is always full.
-    std::filesystem::create_symlink("/dev/full", folder / "snap1.bmp");
-    const std::unique_ptr<ProgramRun> run =
-        folder.Start(Unattended("yes", {"10:snapshot", "40:snapshot", "70:snapshot"}, 80));
-    ASSERT_TRUE(run->WaitForOutput("snapshot 0 written", 30s)) << run->Wait(1s);
-    const std::vector<uint8_t> first = test_support::ReadFileBytes(folder / "snap0.bmp");
+    folder.WriteConfig("disk/snap%d.bmp\n");
+    const SmallDisk disk(folder / "disk");
+    const RunResult result =
+        folder.Run(Unattended("yes", {"10:snapshot", "20:snapshot", "30:snapshot", "40:snapshot"}, 45), 60s,
+                   disk.Limit());
+    EXPECT_EQ(1, result.exitCode) << result;
+    const std::vector<std::string> written = FilesIn(folder / "disk");
+    for (const std::string& name : written) EXPECT_EQ(kSnapshotDescription, Describe(folder / ("disk/" + name)));
+    if (disk.Mounted()) {
+        EXPECT_EQ((std::vector<std::string>{"snap0.bmp", "snap1.bmp"}), written);
+        EXPECT_THAT(result.err, HasSubstr("snapshot 2 not written: disk/snap2.bmp: No space left on device"));
+        EXPECT_THAT(result.out, HasSubstr("2 of 4 snapshots written"));
+    } else {
+        EXPECT_TRUE(written.empty());
+        EXPECT_THAT(result.err, HasSubstr("snapshot 0 not written: disk/snap0.bmp: File too large"));
+        EXPECT_THAT(result.out, HasSubstr("0 of 4 snapshots written"));
+    }
+}
 
-    const RunResult result = run->Wait(30s);
+// Reading a FIFO would wait for a writer that never comes.
+TEST(FaultTest, AFifoWhereAFileShouldBeIsRefusedAtOnce)
+{
+    RunFolder folder;
+    std::filesystem::remove(folder / "vosk.cfg");
+    ASSERT_EQ(0, ::mkfifo((folder / "vosk.cfg").c_str(), 0600));
+    std::filesystem::remove(folder / "images/laugh0000.bmp");
+    ASSERT_EQ(0, ::mkfifo((folder / "images/laugh0000.bmp").c_str(), 0600));
+    const RunResult result = folder.Run(Unattended("yes", {"0:intercept", "10:snapshot"}, 15), 30s);
     ASSERT_TRUE(result.Clean()) << result;
-    EXPECT_THAT(result.out, HasSubstr("snapshot 1 could not be written (snap1.bmp)"));
-    EXPECT_THAT(result.out, HasSubstr("2 of 3 snapshots written"));
-    EXPECT_EQ(230454u, first.size());
-    EXPECT_EQ(first, test_support::ReadFileBytes(folder / "snap0.bmp"));
-    EXPECT_EQ(kSnapshotDescription, Describe(folder / "snap2.bmp"));
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / "snap1.bmp"));
+    EXPECT_THAT(result.err, HasSubstr("cannot read vosk.cfg: not a regular file"));
+    EXPECT_THAT(result.err, HasSubstr("1 of 60 logo frames could not be read from " + folder / "images" +
+                                      " (first: images/laugh0000.bmp: not a regular file)"));
+    EXPECT_EQ(kSnapshotDescription, Describe(folder / "snap0000.bmp"));
+}
+
+TEST(FaultTest, TerminationEndsTheProgramAtEveryStage)
+{
+    RunFolder folder;
+    // A source that never shows its picture size keeps the program starting up.
+    const std::unique_ptr<ProgramRun> starting =
+        folder.Start({"--headless", "--no-test-camera", "--source", "appsrc", "--answer", "yes", "--ticks", "1000"});
+    std::this_thread::sleep_for(1s);
+    ::kill(starting->Pid(), SIGTERM);
+    const RunResult ended = starting->Wait(5s);
+    EXPECT_TRUE(ended.ended) << ended;
+    EXPECT_EQ(SIGTERM, ended.signal) << ended;
+    EXPECT_THAT(ended.err, HasSubstr("quenmire: terminated"));
+
+    // Running, it ends as Exit ends it: with its report, and its snapshots kept.
+    const std::unique_ptr<ProgramRun> running = folder.Start(Unattended("yes", {"5:snapshot"}, 100000));
+    ASSERT_TRUE(running->WaitForOutput("snapshot 0 written", 30s)) << running->Wait(1s);
+    ::kill(running->Pid(), SIGINT);
+    const RunResult result = running->Wait(10s);
+    ASSERT_TRUE(result.Clean()) << result;
+    EXPECT_THAT(result.out, HasSubstr("Exit (end requested)"));
+    EXPECT_THAT(result.out, HasSubstr("1 of 1 snapshots written"));
 }
 
 }  // namespace

@@ -78,14 +78,6 @@ void ExpectFaceShown(const Picture& snapshot)
     EXPECT_LT(DistanceFromHeadPath(skin.centroid), 1.5) << "face at " << skin.centroid.x << ", " << skin.centroid.y;
 }
 
-std::vector<std::string> FilesIn(const std::filesystem::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // What ./run starts on a machine without a display, where no runtime folder is set either.
 TEST(ProgramTest, TheDemoHidesTheTestCameraFaceInThreeSnapshots)
 {
@@ -93,7 +85,7 @@ TEST(ProgramTest, TheDemoHidesTheTestCameraFaceInThreeSnapshots)
     const Launch bare{{}, {}, {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "QT_QPA_PLATFORM"}};
     const RunResult result = folder.Run({"--demo"}, 60s, bare);
     ASSERT_TRUE(result.Clean()) << result;
-    EXPECT_EQ("", result.err);
+    EXPECT_EQ("quenmire: このデバイスを使用しますか？ (Use this device?) Quenmire test camera: yes\n", result.err);
     EXPECT_THAT(result.out, HasSubstr("quenmire: 170 ticks in "));
     EXPECT_THAT(result.out, HasSubstr("3 of 3 snapshots written"));
     EXPECT_EQ((std::vector<std::string>{"images", "snap0000.bmp", "snap0001.bmp", "snap0002.bmp", "vosk.cfg"}),
@@ -163,8 +155,8 @@ TEST(ProgramTest, AVideoFileIsADeviceThatPlaysInALoop)
     const RunResult result = folder.Run({"--headless", "--no-test-camera", "--source", video, "--answer", "yes",
                                          "--press", "80:snapshot", "--ticks", "100"});
     ASSERT_TRUE(result.Clean()) << result;
-    EXPECT_EQ("", result.err);  // starting the file again is quiet
-    EXPECT_THAT(result.out, HasSubstr("bars.avi: yes"));
+    // Starting the file again is quiet.
+    EXPECT_EQ("quenmire: このデバイスを使用しますか？ (Use this device?) bars.avi: yes\n", result.err);
     EXPECT_THAT(result.out, HasSubstr("from \"bars.avi\""));
     EXPECT_GT(Reported(result.out, "frames received"), 40);  // twice round the file at least
 
@@ -185,26 +177,35 @@ TEST(ProgramTest, AVideoFileIsADeviceThatPlaysInALoop)
     }
 }
 
-TEST(ProgramTest, WithoutADeviceAcceptedTheProgramEndsCleanly)
+// An unattended run that had no device to use did not do its work: it says so, and its
+// exit status says so. The device questions and messages go to standard error, in the
+// dialog's words and in English.
+TEST(ProgramTest, WithoutADeviceAcceptedTheProgramEndsWithAFailure)
 {
     RunFolder folder;
+    const auto expectNoDevice = [](const RunResult& result) {
+        EXPECT_TRUE(result.ended);
+        EXPECT_EQ(1, result.exitCode) << result;
+        EXPECT_THAT(result.out, HasSubstr("no device in use"));
+    };
     const RunResult declined = folder.Run(Unattended("no", {"1:snapshot"}, 10));
-    EXPECT_TRUE(declined.Clean()) << declined;
-    EXPECT_THAT(declined.out, HasSubstr("Quenmire test camera: no"));
-    EXPECT_THAT(declined.out, HasSubstr("no device in use"));
+    expectNoDevice(declined);
+    EXPECT_THAT(declined.err, HasSubstr("quenmire: このデバイスを使用しますか？ (Use this device?) Quenmire test camera: no"));
 
     const RunResult none = folder.Run({"--headless", "--no-test-camera", "--answer", "yes", "--ticks", "10"});
-    EXPECT_TRUE(none.Clean()) << none;
-    EXPECT_THAT(none.out, HasSubstr("[ERROR] ビデオキャプチャデバイスが存在しません"));
+    expectNoDevice(none);
+    EXPECT_THAT(none.err,
+                HasSubstr("quenmire: [ERROR] ビデオキャプチャデバイスが存在しません (there is no video capture device)"));
 
     const RunResult unbound = folder.Run(
-        {"--headless", "--no-test-camera", "--source", folder / "missing.avi", "--answer", "yes", "--ticks", "10"});
-    EXPECT_TRUE(unbound.Clean()) << unbound;
-    EXPECT_THAT(unbound.out, HasSubstr("[ERROR] バインド失敗"));
+        {"--headless", "--no-test-camera", "--source", "nosuchelement", "--answer", "yes", "--ticks", "10"});
+    expectNoDevice(unbound);
+    EXPECT_THAT(unbound.err, HasSubstr("quenmire: [ERROR] バインド失敗 (could not bind the device)"));
 
     // Nobody to ask and no answer given: No, with a hint.
     const RunResult unanswered = folder.Run({"--headless", "--ticks", "10"});
-    EXPECT_TRUE(unanswered.Clean()) << unanswered;
+    expectNoDevice(unanswered);
+    EXPECT_THAT(unanswered.err, HasSubstr("quenmire: このデバイスを使用しますか？ (Use this device?)"));
     EXPECT_THAT(unanswered.err, HasSubstr("answered No"));
     EXPECT_THAT(unanswered.err, HasSubstr("--answer"));
 
@@ -222,7 +223,9 @@ TEST(ProgramTest, HostileConfigurationFilesNeverReachTheFormatting)
         {"writes through %n", "shot%n%d.bmp\n", "snap0000.bmp"},
         {"reads strings that were never passed", "%s%s%s%s\n", "snap0000.bmp"},
         {"a token past 255 characters", std::string(300, 'a') + "%d\n", "snap0000.bmp"},
-        {"a width past any buffer", "%2147483647d\n", nullptr},
+        {"a width that would take seconds to format", "%2147483647d\n", "snap0000.bmp"},
+        {"an escape sequence for the terminal", "\x1b]0;owned\x07%d\x1b[2J\n", "snap0000.bmp"},
+        {"a folder that is not there", "nowhere%d/x.bmp\n", nullptr},
         {"nothing", "", "snap0000.bmp"},
         {"bytes of every value", std::string("\x01\xff\x80%\x7f\x00%d", 8), "snap0000.bmp"},
         {"folders written with backslashes", "shots\\pic%d.bmp", "shots/pic0.bmp"},
@@ -233,11 +236,15 @@ TEST(ProgramTest, HostileConfigurationFilesNeverReachTheFormatting)
         folder.WriteConfig(test.config);
         std::filesystem::create_directory(folder / "shots");
         const RunResult result = folder.Run(Unattended("yes", {"2:snapshot"}, 4));
-        EXPECT_TRUE(result.Clean()) << result;
+        EXPECT_EQ(std::string::npos, result.err.find('\x1b')) << result;
         if (test.snapshot != nullptr) {
+            EXPECT_TRUE(result.Clean()) << result;
             EXPECT_EQ(kSnapshotDescription, Describe(folder / test.snapshot)) << result;
         } else {
-            EXPECT_THAT(result.out, HasSubstr("snapshot 0 could not be written"));
+            EXPECT_EQ(1, result.exitCode) << result;
+            EXPECT_THAT(result.err,
+                        HasSubstr("quenmire: snapshot 0 not written: nowhere0/x.bmp: No such file or directory"));
+            EXPECT_THAT(result.out, HasSubstr("0 of 1 snapshots written; the first that failed: nowhere0/x.bmp"));
         }
     }
 
@@ -280,6 +287,9 @@ TEST(ProgramTest, MissingOrCorruptLogoFramesDoNotStopTheProgram)
         std::filesystem::remove_all(folder / "images");
         const RunResult result = folder.Run(Unattended("yes", {"0:intercept", "20:snapshot"}, 25));
         ASSERT_TRUE(result.Clean()) << result;
+        EXPECT_THAT(result.err, HasSubstr("quenmire: 60 of 60 logo frames could not be read from " +
+                                          folder / "images" +
+                                          " (first: images/laugh0000.bmp: No such file or directory)\n"));
         const std::vector<Picture> snapshot = ReadPictures({folder / "snap0000.bmp"}, kDisplayWidth, kDisplayHeight);
         ASSERT_EQ(1u, snapshot.size());
         ExpectFaceShown(snapshot[0]);
@@ -310,6 +320,8 @@ TEST(ProgramTest, MissingOrCorruptLogoFramesDoNotStopTheProgram)
         std::filesystem::create_directory(frame(11));
         const RunResult result = folder.Run(Unattended("yes", {"0:intercept", "10:snapshot", "40:snapshot"}, 45));
         ASSERT_TRUE(result.Clean()) << result;
+        EXPECT_THAT(result.err, HasSubstr("12 of 60 logo frames could not be read from " + folder / "images" +
+                                          " (first: images/laugh0000.bmp: the file ends early)"));
         EXPECT_THAT(result.out, HasSubstr("2 of 2 snapshots written"));
     }
 }
@@ -321,7 +333,7 @@ TEST(ProgramTest, BadOptionsAreRefusedWithAMessage)
         {"--ticks", "0"},        {"--ticks", "ten"},        {"--ticks", "99999999999"},
         {"--press", "5"},        {"--press", "5:jump"},     {"--press", "-1:start"},
         {"--answer", "maybe"},   {"--frobnicate"},          {"--source"},
-        {"--headless=yes"},      {"stray"},                 {"--demo", "--ticks", "5"},
+        {"--headless=yes"},      {"--", ""},                {"--demo", "--ticks", "5"},
     };
     for (const auto& args : refused) {
         SCOPED_TRACE(args.front());

@@ -1,5 +1,6 @@
 #include "run_folder.h"
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 
@@ -38,6 +39,14 @@ std::vector<std::string> Unattended(const std::string& answers, const std::vecto
         args.push_back(press);
     }
     return args;
+}
+
+std::vector<std::string> FilesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 long Reported(const std::string& output, const std::string& what)

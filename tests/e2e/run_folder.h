@@ -40,6 +40,9 @@ private:
 // answered with `answers`, and `presses` as --press TICK:BUTTON values.
 std::vector<std::string> Unattended(const std::string& answers, const std::vector<std::string>& presses, int ticks);
 
+// The names in a folder, sorted.
+std::vector<std::string> FilesIn(const std::filesystem::path& folder);
+
 // The number that the unattended report gives before `what`, as in "100 ticks" or
 // "31 frames received"; -1 when the output has none.
 long Reported(const std::string& output, const std::string& what);
