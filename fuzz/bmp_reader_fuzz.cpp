@@ -1,16 +1,20 @@
-// libFuzzer target: any bytes as a BMP file, read, written back and read again.
+// libFuzzer target: any bytes as a BMP file, parsed, written back and read again.
 #include <cstdio>
 
 #include "fuzz/input_file.h"
+#include "image/bmp_parse.h"
 #include "image/dib_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    DibImage image;
+    const BmpRead read = ParseBmp(image, data, size);
+    if (read.bytesUsed > size) __builtin_trap();
+    if (read.outcome == BmpRead::Outcome::Read && read.bytesUsed != 54 + static_cast<size_t>(image.ImageSize())) {
+        __builtin_trap();
+    }
     const std::string path = WriteInputFile(data, size, ".bmp");
     if (path.empty()) return 0;
-
-    DibImage image;
-    image.ReadBmp(path.c_str());
     if (image.HasRows() && image.ImageSize() > 0) {
         image.Row(0)[0] ^= 1;
         image.Row(image.Height() - 1)[0] ^= 1;

@@ -1,12 +1,14 @@
 // BMP files: the image's memory form with a 14-byte file header in front. The writer
 // produces 24-bit uncompressed files with the pixel data at offset 54, which appear whole
 // or not at all; the reader takes that layout and trusts the rest of the header.
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "image/atomic_file.h"
+#include "image/bmp_parse.h"
 #include "image/dib_image.h"
 #include "image/file_open.h"
 
@@ -23,16 +25,6 @@ bool FormatName(char (&name)[kMaxNameBytes], const char* format, va_list args)
     if (length >= 0 && static_cast<size_t>(length) < sizeof name) return true;
     errno = ENAMETOOLONG;
     return false;
-}
-
-// A read that got less than it asked for: -1, with errno telling a read error from a
-// file that ends early.
-int CloseAfterShortRead(FILE* file)
-{
-    const int error = std::ferror(file) ? errno : kErrorFileTooShort;
-    std::fclose(file);
-    errno = error;
-    return -1;
 }
 
 }  // namespace
@@ -76,34 +68,56 @@ int DibImage::ReadBmp(const char* path)
     if (file == nullptr) {
         return -1;
     }
-    // Both headers in one read; a file too short to hold them changes nothing.
+    const BmpRead read =
+        ReadBmpBytes(*this, [file](void* to, size_t size) { return std::fread(to, 1, size, file); });
+    const int error = std::ferror(file) ? errno : kErrorFileTooShort;
+    std::fclose(file);
+    if (read.outcome == BmpRead::Outcome::HeadersCut || read.outcome == BmpRead::Outcome::PixelsCut) {
+        errno = error;
+        return -1;
+    }
+    return 0;
+}
+
+BmpRead ReadBmpBytes(DibImage& image, const ByteSource& source)
+{
     unsigned char headers[kHeadersSize];
-    if (std::fread(headers, 1, sizeof headers, file) != sizeof headers) {
-        return CloseAfterShortRead(file);
+    if (const size_t got = source(headers, sizeof headers); got < sizeof headers) {
+        return BmpRead{BmpRead::Outcome::HeadersCut, got};
     }
     BITMAPINFO info{};
     std::memcpy(&info.bmiHeader, headers + sizeof(BITMAPFILEHEADER), sizeof info.bmiHeader);
-    // The file's own size field is not trusted: the size follows from width and height.
     info.bmiHeader.biSizeImage =
         static_cast<uint32_t>(DibImageBytes(info.bmiHeader.biWidth, info.bmiHeader.biHeight));
 
     // SetFormat keeps the buffer only when the size stays; a new one comes zeroed.
-    const bool keepsBuffer = m_bits != nullptr && ImageSize() == static_cast<int32_t>(info.bmiHeader.biSizeImage);
-    if (SetFormat(info) == 0) {
-        const size_t size = static_cast<size_t>(ImageSize());
-        const size_t got = std::fread(m_bits, 1, size, file);
-        if (got < size) {
-            // The file ends inside its pixels: what is missing reads as black, and the
-            // short file is reported. A new buffer is black already, and stays untouched
-            // however much a tiny file claims.
-            if (keepsBuffer) {
-                std::memset(m_bits + got, 0, size - got);
-            }
-            return CloseAfterShortRead(file);
-        }
+    const bool keepsBuffer =
+        image.Bits() != nullptr && image.ImageSize() == static_cast<int32_t>(info.bmiHeader.biSizeImage);
+    if (image.SetFormat(info) != 0) {
+        return BmpRead{BmpRead::Outcome::NoStorage, kHeadersSize};
     }
-    std::fclose(file);
-    return 0;
+    const size_t size = static_cast<size_t>(image.ImageSize());
+    const size_t got = source(image.Bits(), size);
+    if (got < size) {
+        // What is missing reads as black. A new buffer is black already, and stays
+        // untouched however much a tiny file claims.
+        if (keepsBuffer) {
+            std::memset(image.Bits() + got, 0, size - got);
+        }
+        return BmpRead{BmpRead::Outcome::PixelsCut, kHeadersSize + got};
+    }
+    return BmpRead{BmpRead::Outcome::Read, kHeadersSize + size};
+}
+
+BmpRead ParseBmp(DibImage& image, const uint8_t* bytes, size_t size)
+{
+    size_t used = 0;
+    return ReadBmpBytes(image, [&](void* to, size_t wanted) {
+        const size_t got = std::min(wanted, size - used);
+        if (got > 0) std::memcpy(to, bytes + used, got);
+        used += got;
+        return got;
+    });
 }
 
 int DibImage::ReadBmpF(const char* format, ...)

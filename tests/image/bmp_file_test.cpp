@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "image/bmp_parse.h"
 #include "image/dib_image.h"
 #include "tests/support/test_files.h"
 
@@ -221,6 +222,38 @@ TEST(BmpFileTest, LargeClaimFromATinyFileIsFilledNotTrusted)
     ASSERT_NE(nullptr, image.Bits());
     EXPECT_EQ(0, std::memcmp(b.data() + 54, image.Bits(), 48));
     EXPECT_EQ(0, image.Row(0)[0]);
+}
+
+TEST(BmpFileTest, ParsingBytesTellsWhatHappenedAndWhere)
+{
+    const std::vector<uint8_t> whole = BmpBytes(5, 2);  // 54 + 32 bytes
+    const auto parse = [](const std::vector<uint8_t>& bytes, DibImage& image) {
+        return ParseBmp(image, bytes.data(), bytes.size());
+    };
+    DibImage image;
+    BmpRead read = parse(whole, image);
+    EXPECT_EQ(BmpRead::Outcome::Read, read.outcome);
+    EXPECT_EQ(86u, read.bytesUsed);
+    EXPECT_EQ(0, std::memcmp(whole.data() + 54, image.Bits(), 32));
+
+    read = parse(std::vector<uint8_t>(whole.begin(), whole.begin() + 70), image);
+    EXPECT_EQ(BmpRead::Outcome::PixelsCut, read.outcome);
+    EXPECT_EQ(70u, read.bytesUsed);
+    EXPECT_EQ(0, image.Bits()[16]);  // what is missing is black
+
+    DibImage untouched;
+    read = parse(std::vector<uint8_t>(whole.begin(), whole.begin() + 53), untouched);
+    EXPECT_EQ(BmpRead::Outcome::HeadersCut, read.outcome);
+    EXPECT_EQ(53u, read.bytesUsed);
+    EXPECT_EQ(0, untouched.Width());
+    EXPECT_EQ(BmpRead::Outcome::HeadersCut, ParseBmp(untouched, nullptr, 0).outcome);
+
+    std::vector<uint8_t> negative = whole;
+    PutU32(negative, 18, static_cast<uint32_t>(-5));
+    read = parse(negative, image);
+    EXPECT_EQ(BmpRead::Outcome::NoStorage, read.outcome);
+    EXPECT_EQ(54u, read.bytesUsed);
+    EXPECT_EQ(-5, image.Width());
 }
 
 TEST(BmpFileTest, WriteRefusesAnImageWithoutPixels)
