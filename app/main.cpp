@@ -76,6 +76,13 @@ int main(int argc, char** argv)
     inputs.sources = options.sources;
     dshow::SetVideoInputSettings(inputs);
     if (options.listDevices) return ListDevices();
+    for (const std::string& source : options.sources) {
+        std::string why;
+        if (!dshow::CheckVideoSource(source, &why)) {
+            std::fprintf(stderr, "quenmire: --source %s: %s\n", Printable(source).c_str(), why.c_str());
+            return 2;
+        }
+    }
 
     // Without a display there is nobody to see a window: run as with --headless.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) options.headless = true;

@@ -34,6 +34,15 @@ FrameSize ChooseCameraSize(const GstCaps* offered)
     return best;
 }
 
+std::string WhyOutsideFrameBound(FrameSize size)
+{
+    if (size.width >= 1 && size.height >= 1 && size.width <= kMaxFrameDimension && size.height <= kMaxFrameDimension) {
+        return "";
+    }
+    return "pictures of " + std::to_string(size.width) + "x" + std::to_string(size.height) + " are beyond " +
+           std::to_string(kMaxFrameDimension) + " pixels a side";
+}
+
 CapsRef RestrictToSize(GstCaps* offered, FrameSize size)
 {
     CapsRef sized(gst_caps_new_empty());

@@ -98,8 +98,7 @@ HRESULT FilterGraph::ConnectPreview(IBaseFilter* source, IBaseFilter* intermedia
         return VFW_E_CANNOT_CONNECT;
     }
     FrameSize size{};
-    if (!capture->FindFrameSize(&size) || size.width < 1 || size.height < 1 || size.width > kMaxFrameDimension ||
-        size.height > kMaxFrameDimension) {
+    if (!capture->FindFrameSize(&size)) {
         return VFW_E_CANNOT_CONNECT;
     }
     std::unique_ptr<StreamChain> chain = StreamChain::Build(*capture, *grabber, renderer, size);

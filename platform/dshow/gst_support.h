@@ -1,11 +1,20 @@
 // Owning GStreamer and GLib objects, and starting GStreamer once per process.
 #pragma once
 
+#include <cerrno>
+#include <cstdio>
 #include <memory>
+#include <string>
 
 #include <gst/gst.h>
 
 namespace dshow {
+
+// Tells on standard error what became of a video source, under the program's name.
+inline void TellAboutSource(const std::string& source, const std::string& what)
+{
+    std::fprintf(stderr, "%s: video: %s: %s\n", program_invocation_short_name, source.c_str(), what.c_str());
+}
 
 struct GstObjectUnref {
     void operator()(gpointer object) const { gst_object_unref(object); }

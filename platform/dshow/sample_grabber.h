@@ -36,9 +36,6 @@ struct GrabberState {
     void Deliver(GstSample* sample);
 };
 
-// Pictures larger than this in either direction are not connected.
-constexpr int kMaxFrameDimension = 16384;
-
 class SampleGrabber : public com::Object<IBaseFilter, ISampleGrabber> {
 public:
     SampleGrabber();

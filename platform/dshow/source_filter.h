@@ -21,11 +21,9 @@ public:
     // The size of the pictures this input will deliver, fixed before anything runs: 640 x
     // 480 for the test camera, the offered size nearest that for a camera, and for files
     // and descriptions their own size, found by starting a copy of the input for a while.
+    // False, with the reason on standard error, when there is no such size within the
+    // bound.
     bool FindFrameSize(FrameSize* size) const;
-
-    // Adds the input's elements to bin and links its decoded video, at `size` for a
-    // camera, to the sink pad of downstream, an element already in bin.
-    bool AddDecodedTo(GstBin* bin, GstElement* downstream, FrameSize size) const;
 
 private:
     explicit SourceFilter(VideoSource source);

@@ -14,6 +14,8 @@
 
 namespace dshow {
 
+struct ChainRunning;
+
 class StreamChain {
 public:
     // Null when the elements cannot be made or linked.
@@ -28,9 +30,10 @@ public:
     void Stop();
 
 private:
-    explicit StreamChain(GstRef<GstElement> pipeline);
+    StreamChain(GstRef<GstElement> pipeline, std::shared_ptr<ChainRunning> running);
 
     GstRef<GstElement> pipeline_;
+    std::shared_ptr<ChainRunning> running_;
 };
 
 }  // namespace dshow

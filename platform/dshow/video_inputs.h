@@ -22,4 +22,10 @@ struct VideoInputSettings {
 void SetVideoInputSettings(const VideoInputSettings& settings);
 VideoInputSettings GetVideoInputSettings();
 
+// Whether a named source can be used: a file must be a readable regular file, a
+// description must build, and either must show a first picture of at most 8192 pixels a
+// side (kMaxFrameDimension) within a few seconds. False, with the reason in *why, when
+// not: a missing file, a FIFO, a device or a folder, a file with no video stream, ...
+bool CheckVideoSource(const std::string& entry, std::string* why);
+
 }  // namespace dshow

@@ -1,9 +1,11 @@
 #include "video_source.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 
-#include <glib/gstdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "gst_support.h"
@@ -32,19 +34,31 @@ void AddCameras(std::vector<VideoSource>* sources)
     g_list_free(devices);
 }
 
-VideoSource NamedSource(const std::string& entry)
+// Why the file cannot be played, or "" when it can be opened. Only a regular file is
+// opened: opening a FIFO or a device can wait for ever, and a folder holds no video.
+std::string WhyNotAVideoFile(const std::string& path)
 {
-    std::error_code ignored;
-    if (std::filesystem::is_regular_file(entry, ignored)) {
-        return VideoSource{SourceKind::File, std::filesystem::path(entry).filename().string(), entry, nullptr};
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        return std::strerror(errno);
     }
-    return VideoSource{SourceKind::Description, entry, entry, nullptr};
+    if (!S_ISREG(info.st_mode)) {
+        const char* kind = S_ISDIR(info.st_mode)    ? "a folder"
+                           : S_ISFIFO(info.st_mode) ? "a FIFO"
+                           : S_ISSOCK(info.st_mode) ? "a socket"
+                                                    : "a device";
+        return std::string(kind) + ", not a video file";
+    }
+    if (access(path.c_str(), R_OK) != 0) {
+        return std::strerror(errno);
+    }
+    return "";
 }
 
 GstRef<GstElement> CreateFileElement(const std::string& path, std::string* why)
 {
-    if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR) || g_access(path.c_str(), R_OK) != 0) {
-        *why = "cannot read " + path;
+    *why = WhyNotAVideoFile(path);
+    if (!why->empty()) {
         return nullptr;
     }
     GstRef<GstElement> element = MakeElement("filesrc");
@@ -54,13 +68,21 @@ GstRef<GstElement> CreateFileElement(const std::string& path, std::string* why)
     return element;
 }
 
+// The description's output passes through an element of its own, so that a description
+// may end in a caps filter ("videotestsrc ! video/x-raw,width=640"), as on the command
+// line of gst-launch-1.0, where a sink would follow.
 GstRef<GstElement> CreateDescribedElement(const std::string& description, std::string* why)
 {
+    const std::string closed = description + " ! identity";
     GError* rawError = nullptr;
-    GstRef<GstElement> bin = TakeFloating(gst_parse_bin_from_description(description.c_str(), TRUE, &rawError));
+    GstRef<GstElement> bin = TakeFloating(gst_parse_bin_from_description(closed.c_str(), TRUE, &rawError));
     GErrorRef error(rawError);
     if (error != nullptr || bin == nullptr) {
-        *why = error ? error->message : "cannot build " + description;
+        // A single word that names neither a file nor an element was most likely meant as a file.
+        const bool oneWord = description.find_first_of(" \t!") == std::string::npos;
+        *why = oneWord ? "no such file, and no GStreamer element of that name"
+               : error != nullptr ? error->message
+                                  : "cannot build " + description;
         return nullptr;
     }
     GstRef<GstPad> output(gst_element_get_static_pad(bin.get(), "src"));
@@ -83,6 +105,15 @@ VideoInputSettings GetVideoInputSettings()
 {
     std::lock_guard lock(g_settingsMutex);
     return g_settings;
+}
+
+VideoSource NamedSource(const std::string& entry)
+{
+    struct stat info {};
+    if (lstat(entry.c_str(), &info) == 0) {
+        return VideoSource{SourceKind::File, std::filesystem::path(entry).filename().string(), entry, nullptr};
+    }
+    return VideoSource{SourceKind::Description, entry, entry, nullptr};
 }
 
 std::vector<VideoSource> ListVideoSources()

@@ -24,6 +24,10 @@ struct VideoSource {
 // The inputs the settings ask for, in the order offered.
 std::vector<VideoSource> ListVideoSources();
 
+// The input that a named source is: a file when the entry names anything on disk, else a
+// launch description.
+VideoSource NamedSource(const std::string& entry);
+
 // A new element whose one source pad delivers the input's stream, raw or encoded; null
 // when the input cannot be opened, with the reason in *why.
 GstRef<GstElement> CreateSourceElement(const VideoSource& source, std::string* why);

@@ -197,11 +197,6 @@ TEST(ProgramTest, WithoutADeviceAcceptedTheProgramEndsWithAFailure)
     EXPECT_THAT(none.err,
                 HasSubstr("quenmire: [ERROR] ビデオキャプチャデバイスが存在しません (there is no video capture device)"));
 
-    const RunResult unbound = folder.Run(
-        {"--headless", "--no-test-camera", "--source", "nosuchelement", "--answer", "yes", "--ticks", "10"});
-    expectNoDevice(unbound);
-    EXPECT_THAT(unbound.err, HasSubstr("quenmire: [ERROR] バインド失敗 (could not bind the device)"));
-
     // Nobody to ask and no answer given: No, with a hint.
     const RunResult unanswered = folder.Run({"--headless", "--ticks", "10"});
     expectNoDevice(unanswered);
