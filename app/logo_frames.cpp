@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <string>
 
-#include "app/program_files.h"
 #include "app/terminal_text.h"
 #include "image/file_open.h"
 
@@ -19,7 +18,8 @@ void LoadLogoFrames(const std::string& base, DibImage (&frames)[kLogoFrameCount]
     for (int i = 0; i < kLogoFrameCount; ++i) {
         char name[64];
         std::snprintf(name, sizeof name, kLogoFramePattern, i);
-        const std::string path = InFolder(base, name);
+        // An empty base leaves the name as designed, relative to the working folder.
+        const std::string path = std::filesystem::path(base) / name;
         const int result = frames[i].ReadBmp(path.c_str());
         const int error = errno;
         if (result == 0 && frames[i].ImageSize() > 0) continue;
@@ -29,7 +29,7 @@ void LoadLogoFrames(const std::string& base, DibImage (&frames)[kLogoFrameCount]
     }
     if (failed == 0) return;
     std::error_code ignored;
-    const std::string folder = Printable(std::filesystem::absolute(InFolder(base, kLogoFolder), ignored).string());
+    const std::string folder = Printable(std::filesystem::absolute(std::filesystem::path(base) / kLogoFolder, ignored).string());
     std::fprintf(stderr, "quenmire: %d of %d logo frames could not be read from %s (first: %s)\n", failed,
                  kLogoFrameCount, folder.c_str(), firstFailure.c_str());
 }

@@ -21,11 +21,12 @@
 extern char** environ;
 
 const char kConfigFileName[] = "vosk.cfg";
-const char kSnapshotSubfolder[] = "Quenmire";
 
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr char kSnapshotSubfolder[] = "Quenmire";  // in the pictures folder
 
 // The installed data folder relative to the executable's folder, as installed
 // (share/quenmire beside bin/), so that the installed tree can move as a whole.
@@ -193,7 +194,7 @@ ProgramFiles LocateProgramFiles(const SearchPlaces& places, const std::string& s
     if (!Present(kConfigFileName)) {
         std::vector<std::string> candidates;
         if (const std::string user = UserConfigFile(places); !user.empty()) candidates.push_back(user);
-        for (const std::string& folder : files.dataFolders) candidates.push_back(InFolder(folder, kConfigFileName));
+        for (const std::string& folder : files.dataFolders) candidates.push_back(fs::path(folder) / kConfigFileName);
         const auto found = std::find_if(candidates.begin(), candidates.end(),
                                         [](const std::string& candidate) { return Present(candidate); });
         files.configFound = found != candidates.end();
@@ -220,10 +221,10 @@ std::string ProgramFiles::Describe(const char* linePrefix) const
 {
     std::string text = std::string(linePrefix) + "logo frames: ";
     if (logoFound) {
-        text += Absolute(InFolder(logoBase, kLogoFolder));
+        text += Absolute(fs::path(logoBase) / kLogoFolder);
     } else {
         text += "none found in " + Absolute(kLogoFolder);
-        for (const std::string& folder : dataFolders) text += ", " + Printable(InFolder(folder, kLogoFolder));
+        for (const std::string& folder : dataFolders) text += ", " + Printable(fs::path(folder) / kLogoFolder);
     }
     text += "\n" + std::string(linePrefix) + kConfigFileName + ": ";
     text += configFound ? Absolute(config) : std::string("none found; snapshots are named ") + kDefaultSnapshotPattern;
@@ -244,9 +245,4 @@ void SetProgramFiles(const ProgramFiles& files)
 const ProgramFiles& ProgramFilesInUse()
 {
     return g_programFiles;
-}
-
-std::string InFolder(const std::string& folder, const std::string& name)
-{
-    return folder.empty() ? name : (fs::path(folder) / name).string();
 }

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-extern const char kConfigFileName[];         // "vosk.cfg"
-extern const char kSnapshotSubfolder[];      // "Quenmire", in the pictures folder
+extern const char kConfigFileName[];  // "vosk.cfg"
 
 struct ProgramFiles {
     // The folder that holds images\laugh0000.bmp ...: "" for the working folder.
@@ -53,6 +52,3 @@ ProgramFiles LocateProgramFiles(const SearchPlaces& places, const std::string& s
 // The files the dialog uses: set once at start; until then the working folder's, as designed.
 void SetProgramFiles(const ProgramFiles& files);
 const ProgramFiles& ProgramFilesInUse();
-
-// `name` in `folder`, or `name` alone when the folder is the working folder ("").
-std::string InFolder(const std::string& folder, const std::string& name);

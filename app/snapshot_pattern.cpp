@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/program_files.h"
 #include "app/terminal_text.h"
 #include "image/file_open.h"
 
@@ -131,7 +130,7 @@ SnapshotResult WriteSnapshot(const DibImage& image, const char* pattern, int32_t
             result.error = ENAMETOOLONG;
             return result;
         }
-        result.name = InFolder(folder, name);
+        result.name = std::filesystem::path(folder) / name;
         if (firstName.empty()) firstName = result.name;
         if (numbered && NameTaken(result.name.c_str())) continue;
         result.error = image.SaveBmp(result.name.c_str(), numbered ? ExistingFile::Keep : ExistingFile::Replace);
