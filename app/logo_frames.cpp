@@ -29,9 +29,9 @@ void LoadLogoFrames(const std::string& base, DibImage (&frames)[kLogoFrameCount]
     }
     if (failed == 0) return;
     std::error_code ignored;
-    const std::string folder = Printable(std::filesystem::absolute(std::filesystem::path(base) / kLogoFolder, ignored).string());
+    const std::filesystem::path folder = std::filesystem::absolute(std::filesystem::path(base) / kLogoFolder, ignored);
     std::fprintf(stderr, "quenmire: %d of %d logo frames could not be read from %s (first: %s)\n", failed,
-                 kLogoFrameCount, folder.c_str(), firstFailure.c_str());
+                 kLogoFrameCount, Printable(folder).c_str(), firstFailure.c_str());
 }
 
 const DibImage& PlacementFrame(const DibImage (&frames)[kLogoFrameCount])

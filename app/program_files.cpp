@@ -36,6 +36,7 @@ constexpr char kDataSubfolder[] = "quenmire";
 constexpr char kDefaultDataDirs[] = "/usr/local/share/:/usr/share/";
 // xdg-user-dir is a shell script reading one small file; past this it is given up on.
 constexpr std::chrono::milliseconds kUserDirTimeout(2000);
+constexpr size_t kMaxUserDirAnswer = 4096;
 
 ProgramFiles g_programFiles;
 
@@ -138,8 +139,9 @@ std::string AskXdgUserDir()
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) {
             ended = true;
-        } else if (answer.size() < 4096) {
+        } else {
             answer.append(buffer, static_cast<size_t>(got));
+            if (answer.size() > kMaxUserDirAnswer) break;  // no folder name; given up on as well
         }
     }
     ::close(pipeEnds[0]);
@@ -185,8 +187,8 @@ ProgramFiles LocateProgramFiles(const SearchPlaces& places, const std::string& s
     files.dataFolders = DataFolders(places);
 
     if (!Present(kLogoFolder)) {
-        const auto found = std::find_if(files.dataFolders.begin(), files.dataFolders.end(),
-                                        [](const std::string& folder) { return IsFolder(fs::path(folder) / kLogoFolder); });
+        const auto hasLogo = [](const std::string& folder) { return IsFolder(fs::path(folder) / kLogoFolder); };
+        const auto found = std::find_if(files.dataFolders.begin(), files.dataFolders.end(), hasLogo);
         files.logoFound = found != files.dataFolders.end();
         if (files.logoFound) files.logoBase = *found;
     }
