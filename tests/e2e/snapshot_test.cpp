@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -145,6 +146,16 @@ TEST(SnapshotTest, WithoutAVoskCfgHereSnapshotsGoToThePicturesFolder)
     result = folder.Run(snapshot, 60s, launch);
     ASSERT_TRUE(result.Clean()) << result;
     EXPECT_EQ(kSnapshotDescription, Describe(home / "Pictures/Quenmire/snap0000.bmp")) << result;
+
+    // An xdg-user-dir that hangs is given up on: ~/Pictures again, after a moment.
+    const std::string tools = home / "tools";
+    WriteText(tools + "/xdg-user-dir", "#!/bin/sh\nexec sleep 60\n");
+    std::filesystem::permissions(tools + "/xdg-user-dir", std::filesystem::perms::owner_all);
+    Launch hanging = launch;
+    hanging.set.emplace_back("PATH", tools + ":" + std::getenv("PATH"));
+    result = folder.Run(snapshot, 60s, hanging);
+    ASSERT_TRUE(result.Clean()) << result;
+    EXPECT_EQ(kSnapshotDescription, Describe(home / "Pictures/Quenmire/snap0001.bmp")) << result;
 
     // --snapshot-dir wins, relative to the working folder.
     std::vector<std::string> chosen = snapshot;
