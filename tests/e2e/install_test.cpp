@@ -18,6 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
+using testing::Not;
 
 constexpr int kSnapshotTick = 30;
 constexpr int kLogoSize = 100;
