@@ -4,6 +4,7 @@
 
 #include "app/end_request.h"
 #include "app/pipeline_settings.h"
+#include "app/program_files.h"
 #include "app/version_dialog.h"
 
 CCaptureDialog::CCaptureDialog(CWnd* pParent) : CDialog(CCaptureDialog::IDD, pParent)
@@ -48,14 +49,16 @@ BOOL CCaptureDialog::OnInitDialog()
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    ReadSnapshotPattern("vosk.cfg", m_snapshotPattern);
+    // vosk.cfg and images\ in the working folder, or what the program found in their stead.
+    const ProgramFiles& files = ProgramFilesInUse();
+    ReadSnapshotPattern(files.config.c_str(), m_snapshotPattern);
 
     if (m_capture.Open(1, 0) < 1) {
         CDialog::OnCancel();
         return TRUE;
     }
 
-    LoadLogoFrames(m_logoFrames);
+    LoadLogoFrames(files.logoBase, m_logoFrames);
     // Black until the first tick draws a frame.
     if (m_displayImage.SetSize(kDisplayWidth, kDisplayHeight) == 0) {
         std::memset(m_displayImage.Bits(), 0, static_cast<size_t>(m_displayImage.ImageSize()));

@@ -4,6 +4,7 @@
 
 #include "app/capture_dialog.h"
 #include "app/pipeline_settings.h"
+#include "app/program_files.h"
 #include "image/resample.h"
 #include "image/skin_overlay.h"
 
@@ -62,5 +63,6 @@ void CCaptureDialog::OnTimer(UINT_PTR /*nIDEvent*/)
 void CCaptureDialog::OnSnapshot()
 {
     // Never over a file that is there: the number moves on to the next free name.
-    m_lastSnapshot = WriteSnapshot(m_displayImage, m_snapshotPattern, &s_snapshotCount);
+    m_lastSnapshot =
+        WriteSnapshot(m_displayImage, m_snapshotPattern, &s_snapshotCount, ProgramFilesInUse().snapshotFolder);
 }

@@ -11,6 +11,7 @@
 #include "app/capture_app.h"
 #include "app/end_request.h"
 #include "app/options.h"
+#include "app/program_files.h"
 #include "app/terminal_text.h"
 #include "app/res/version.h"
 #include "capture/capture_system.h"
@@ -60,12 +61,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quenmire: %s\nquenmire: see quenmire --help\n", error.c_str());
         return 2;
     }
-    if (options.help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
     if (options.version) {
         std::printf("%s\n", kVersionText);
+        return 0;
+    }
+    const ProgramFiles files = LocateProgramFiles(SearchPlacesOfProcess(), options.snapshotDir);
+    SetProgramFiles(files);
+    if (options.help) {
+        std::printf("%s\nThe files used when started here:\n%s", kUsage, files.Describe("  ").c_str());
         return 0;
     }
     if (options.demo) ApplyDemo(&options);
@@ -83,12 +86,20 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    if (files.UsesFallback()) {
+        std::fprintf(stderr, "quenmire: not everything is in the working folder; the files used:\n%s",
+                     files.Describe("quenmire:   ").c_str());
+    }
 
     // Without a display there is nobody to see a window: run as with --headless.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) options.headless = true;
     if (options.headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     std::unique_ptr<Automation> automation;
-    if (options.Unattended()) automation = std::make_unique<Automation>(options);
+    if (options.Unattended()) {
+        automation = std::make_unique<Automation>(options);
+        std::printf("quenmire: snapshots go to %s\n", files.SnapshotFolderShown().c_str());
+        std::fflush(stdout);
+    }
     const int result = AfxWinMain(argc, argv);
     if (automation) return automation->Report(stdout);
     return result;

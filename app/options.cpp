@@ -10,7 +10,7 @@ const char kUsage[] =
     "Usage: quenmire [options] [--] [SOURCE...]\n"
     "Shows a camera's live picture in a dialog. Intercepter hides the face in front of the\n"
     "camera behind an animated logo; Snapshot saves the shown frame as a BMP file named by\n"
-    "the pattern in vosk.cfg. The program runs in the folder that holds images/ and vosk.cfg.\n"
+    "the pattern in vosk.cfg.\n"
     "\n"
     "Options:\n"
     "  --answer yes,no,...      answer the device questions in order; further questions\n"
@@ -25,6 +25,7 @@ const char kUsage[] =
     "                           is missing, no regular file, without video, or whose\n"
     "                           pictures exceed 8192 pixels a side is refused at start\n"
     "  --no-test-camera         do not offer the built-in test camera\n"
+    "  --snapshot-dir DIR       write snapshots into DIR, created when needed\n"
     "  --list-devices           print the devices' names, one a line, and exit\n"
     "  --demo                   run the built-in test camera unattended for about five\n"
     "                           seconds with Intercepter on, take three snapshots, report\n"
@@ -36,6 +37,16 @@ const char kUsage[] =
     "A tick is one run of the 30 ms timer; while the timer is stopped, ticks go on being\n"
     "counted at the same pace for --press and --ticks. Devices are offered in this order:\n"
     "cameras, the built-in test camera, then each --source.\n"
+    "\n"
+    "Files: the logo frames images/laugh0000.bmp to laugh0059.bmp and vosk.cfg are those\n"
+    "of the working folder when they are there. Otherwise the logo frames come from the\n"
+    "installed data folder (share/quenmire beside the program's bin folder), else from\n"
+    "quenmire/ in a folder of $XDG_DATA_DIRS; vosk.cfg from\n"
+    "$XDG_CONFIG_HOME/quenmire/vosk.cfg (~/.config/quenmire/vosk.cfg), else the installed\n"
+    "default. Snapshots go to the working folder when its vosk.cfg names them, otherwise\n"
+    "to the Quenmire folder in the pictures folder (xdg-user-dir PICTURES, else\n"
+    "~/Pictures); --snapshot-dir overrides both. Files from elsewhere than the working\n"
+    "folder are named on standard error at start.\n"
     "\n"
     "Exit status: 0 when the program ran and, unattended, did what it was asked; 1 when an\n"
     "unattended run used no device or a snapshot it was asked for was not written; 2 for\n"
@@ -122,7 +133,8 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
             name.resize(equals);
             hasValue = true;
         }
-        const bool takesValue = name == "--answer" || name == "--press" || name == "--ticks" || name == "--source";
+        const bool takesValue = name == "--answer" || name == "--press" || name == "--ticks" || name == "--source" ||
+                                name == "--snapshot-dir";
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
@@ -160,6 +172,12 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
                 return false;
             }
             options->sources.push_back(value);
+        } else if (name == "--snapshot-dir") {
+            if (value.empty()) {
+                *error = "--snapshot-dir needs a folder";
+                return false;
+            }
+            options->snapshotDir = value;
         } else if (name == "--headless") {
             options->headless = true;
         } else if (name == "--no-test-camera") {

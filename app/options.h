@@ -19,6 +19,7 @@ struct Options {
     long ticks = 0;  // end after this many ticks; 0: run until ended
     bool headless = false;
     std::vector<std::string> sources;
+    std::string snapshotDir;  // where snapshots go; empty: as the files found say
     bool testCamera = true;
     bool realCameras = true;
     bool listDevices = false;

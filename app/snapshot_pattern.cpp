@@ -104,8 +104,15 @@ void ReadSnapshotPattern(const char* path, char (&pattern)[kPatternBytes])
     }
 }
 
-SnapshotResult WriteSnapshot(const DibImage& image, const char* pattern, int32_t* counter)
+SnapshotResult WriteSnapshot(const DibImage& image, const char* pattern, int32_t* counter, const std::string& folder)
 {
+    std::error_code folderError;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, folderError) &&
+        !std::filesystem::create_directories(folder, folderError) && folderError) {
+        // The write below fails too, and says with which name.
+        std::fprintf(stderr, "quenmire: cannot create the snapshot folder %s: %s\n", Printable(folder).c_str(),
+                     folderError.message().c_str());
+    }
     const bool numbered = SnapshotPatternHasNumber(pattern);
     SnapshotResult result;
     std::string firstName;
@@ -123,18 +130,18 @@ SnapshotResult WriteSnapshot(const DibImage& image, const char* pattern, int32_t
             result.error = ENAMETOOLONG;
             return result;
         }
-        result.name = name;
-        if (firstName.empty()) firstName = name;
-        if (numbered && NameTaken(name)) continue;
-        result.error = image.SaveBmp(name, numbered ? ExistingFile::Keep : ExistingFile::Replace);
+        result.name = std::filesystem::path(folder) / name;
+        if (firstName.empty()) firstName = result.name;
+        if (numbered && NameTaken(result.name.c_str())) continue;
+        result.error = image.SaveBmp(result.name.c_str(), numbered ? ExistingFile::Keep : ExistingFile::Replace);
         // Another program took the name meanwhile: on to the next number.
         if (numbered && result.error == EEXIST) continue;
         if (result.error == kErrorNotRegularFile) {
             std::fprintf(stderr, "quenmire: snapshot %d not written: %s is not a regular file; it is left as it is\n",
-                         result.number, Printable(name).c_str());
+                         result.number, Printable(result.name).c_str());
         } else if (result.error != 0) {
             std::fprintf(stderr, "quenmire: snapshot %d not written: %s: %s\n", result.number,
-                         Printable(name).c_str(), FileErrorText(result.error).c_str());
+                         Printable(result.name).c_str(), FileErrorText(result.error).c_str());
         }
         return result;
     }

@@ -36,7 +36,7 @@ void ReadSnapshotPattern(const char* path, char (&pattern)[kPatternBytes]);
 // What became of one snapshot.
 struct SnapshotResult {
     int32_t number = -1;  // the number it used up; -1 when none was left
-    std::string name;     // the name formatted from it
+    std::string name;     // the name formatted from it, in the snapshot folder
     int error = 0;        // 0 when written, else why not (see image/file_open.h)
 };
 
@@ -45,4 +45,6 @@ struct SnapshotResult {
 // there is ever replaced, up to kMaxSnapshotNamesTried names; a number whose write failed
 // is used up all the same. Without a number the one file is replaced, when it is a
 // regular file. A failure is told on standard error, with the name and the reason.
-SnapshotResult WriteSnapshot(const DibImage& image, const char* pattern, int32_t* counter);
+// Relative names are made in `folder`, created when missing; "" is the working folder.
+SnapshotResult WriteSnapshot(const DibImage& image, const char* pattern, int32_t* counter,
+                             const std::string& folder = "");

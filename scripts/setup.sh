@@ -11,6 +11,8 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   libopencv-core-dev libopencv-imgproc-dev
   imagemagick
+  librsvg2-bin dpkg-dev file xdg-user-dirs
+  lintian desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -32,7 +32,7 @@ TEST(OptionsTest, ParsesEveryOption)
     std::string error;
     ASSERT_TRUE(Parse({"--answer", "no,YES,y", "--press", "3:intercept", "--press=10:Snapshot", "--ticks", "200",
                        "--headless", "--source", "clip.avi", "--source=videotestsrc ! videoconvert",
-                       "--no-test-camera", "--list-devices"},
+                       "--no-test-camera", "--list-devices", "--snapshot-dir", "shots"},
                       &options, &error))
         << error;
     EXPECT_EQ((std::vector<bool>{false, true, true}), options.answers);
@@ -45,7 +45,9 @@ TEST(OptionsTest, ParsesEveryOption)
     EXPECT_EQ((std::vector<std::string>{"clip.avi", "videotestsrc ! videoconvert"}), options.sources);
     EXPECT_FALSE(options.testCamera);
     EXPECT_TRUE(options.listDevices);
+    EXPECT_EQ("shots", options.snapshotDir);
     EXPECT_TRUE(options.Unattended());
+    EXPECT_FALSE(Parse({"--snapshot-dir="}, &options, &error));
 }
 
 TEST(OptionsTest, WordsThatAreNoOptionsAreSourcesAndDoubleDashEndsTheOptions)

@@ -69,7 +69,7 @@ ProgramRun::ProgramRun(const std::filesystem::path& folder, const std::filesyste
     : outPath_(logs / "stdout.txt"), errPath_(logs / "stderr.txt")
 {
     std::vector<std::string> command = launch.through;
-    command.push_back(QM_PROGRAM);
+    command.push_back(launch.program.empty() ? QM_PROGRAM : launch.program);
     command.insert(command.end(), args.begin(), args.end());
     std::vector<std::string> environment = Environment(launch);
 

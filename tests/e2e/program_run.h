@@ -31,6 +31,7 @@ struct Launch {
     std::vector<std::string> through;  // a command that runs it, such as {"setpriv", ..., "--"}
     std::vector<std::pair<std::string, std::string>> set;  // environment variables set
     std::vector<std::string> unset;                          // and removed
+    std::string program = "";  // another binary than the one built, such as an installed one
 };
 
 // One run of the program. It gets its own process group, standard input from /dev/null,

@@ -19,6 +19,12 @@ void RunFolder::WriteConfig(const std::string& text) const
     std::ofstream(folder_ / "vosk.cfg", std::ios::binary | std::ios::trunc) << text;
 }
 
+void RunFolder::Empty() const
+{
+    std::filesystem::remove_all(folder_ / "images");
+    std::filesystem::remove(folder_ / "vosk.cfg");
+}
+
 std::unique_ptr<ProgramRun> RunFolder::Start(const std::vector<std::string>& args, const Launch& launch)
 {
     const std::filesystem::path logs = root_.path() / ("run-" + std::to_string(++runs_));
@@ -39,6 +45,16 @@ std::vector<std::string> Unattended(const std::string& answers, const std::vecto
         args.push_back(press);
     }
     return args;
+}
+
+Launch InPrivateHome(const std::filesystem::path& home, const std::string& program)
+{
+    Launch launch;
+    launch.set = {{"HOME", home.string()},
+                  {"XDG_CONFIG_HOME", (home / ".config").string()},
+                  {"XDG_DATA_DIRS", (home / "no-data").string()}};
+    launch.program = program;
+    return launch;
 }
 
 std::vector<std::string> FilesIn(const std::filesystem::path& folder)

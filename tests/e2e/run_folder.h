@@ -23,6 +23,8 @@ public:
     const std::filesystem::path& Path() const { return folder_; }
     std::string operator/(const std::string& name) const { return (folder_ / name).string(); }
     void WriteConfig(const std::string& text) const;
+    // Takes images/ and vosk.cfg away: a folder that has nothing to do with the program.
+    void Empty() const;
 
     // Starts the program here; each run keeps its output apart.
     std::unique_ptr<ProgramRun> Start(const std::vector<std::string>& args, const Launch& launch = {});
@@ -39,6 +41,10 @@ private:
 // The options of a run with nobody at the program: no window, the device questions
 // answered with `answers`, and `presses` as --press TICK:BUTTON values.
 std::vector<std::string> Unattended(const std::string& answers, const std::vector<std::string>& presses, int ticks);
+
+// A run whose home is `home`, with the user's configuration in it and no data folders
+// but an empty one, so that nothing installed on the machine is found.
+Launch InPrivateHome(const std::filesystem::path& home, const std::string& program = "");
 
 // The names in a folder, sorted.
 std::vector<std::string> FilesIn(const std::filesystem::path& folder);

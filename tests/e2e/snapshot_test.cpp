@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -16,6 +17,7 @@ namespace e2e {
 namespace {
 
 using testing::HasSubstr;
+using testing::Not;
 using test_support::ReadFileBytes;
 
 // The snapshot files in the folder.
@@ -99,6 +101,69 @@ TEST(SnapshotTest, APatternWithoutNumberReplacesItsFileAndSaysSoAtStart)
     EXPECT_EQ(1, linked.exitCode) << linked;
     EXPECT_THAT(linked.err, HasSubstr("latest.bmp is not a regular file; it is left as it is"));
     EXPECT_EQ((std::vector<uint8_t>{'m', 'i', 'n', 'e'}), ReadFileBytes(outside));
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    test_support::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+// A folder with images/ and vosk.cfg runs as it always did, whatever the user's folders
+// hold; started where there is no vosk.cfg, the program writes its snapshots into the
+// user's pictures folder, in a Quenmire folder of its own.
+TEST(SnapshotTest, WithoutAVoskCfgHereSnapshotsGoToThePicturesFolder)
+{
+    RunFolder folder;
+    test_support::TempDir home;
+    const Launch launch = InPrivateHome(home.path());
+    const std::vector<std::string> snapshot = Unattended("yes", {"2:snapshot"}, 4);
+    WriteText(home / ".config/user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
+    WriteText(home / ".config/quenmire/vosk.cfg", "mine%d.bmp\n");
+
+    RunResult result = folder.Run(snapshot, 60s, launch);
+    ASSERT_TRUE(result.Clean()) << result;
+    EXPECT_EQ((std::vector<std::string>{"images", "snap0000.bmp", "vosk.cfg"}), FilesIn(folder.Path()));
+    EXPECT_THAT(result.out, HasSubstr("quenmire: snapshots go to " + folder.Path().string() + "\n"));
+    EXPECT_THAT(result.err, Not(HasSubstr("the files used")));
+    EXPECT_FALSE(std::filesystem::exists(home / "Bilder"));
+
+    // The pictures folder that xdg-user-dir gives, and the user's own vosk.cfg.
+    std::filesystem::remove(folder / "vosk.cfg");
+    std::filesystem::remove(folder / "snap0000.bmp");
+    result = folder.Run(snapshot, 60s, launch);
+    ASSERT_TRUE(result.Clean()) << result;
+    EXPECT_EQ(kSnapshotDescription, Describe(home / "Bilder/Quenmire/mine0.bmp")) << result;
+    EXPECT_THAT(result.out, HasSubstr("quenmire: snapshots go to " + home / "Bilder/Quenmire\n"));
+    EXPECT_THAT(result.err, HasSubstr("quenmire: not everything is in the working folder; the files used:\n"
+                                      "quenmire:   logo frames: " + folder / "images" + "\n"
+                                      "quenmire:   vosk.cfg: " + home / ".config/quenmire/vosk.cfg" + "\n"
+                                      "quenmire:   snapshots: " + home / "Bilder/Quenmire" + "\n"));
+
+    // No pictures folder configured: ~/Pictures; no vosk.cfg anywhere: the default names.
+    std::filesystem::remove(home / ".config/user-dirs.dirs");
+    std::filesystem::remove(home / ".config/quenmire/vosk.cfg");
+    result = folder.Run(snapshot, 60s, launch);
+    ASSERT_TRUE(result.Clean()) << result;
+    EXPECT_EQ(kSnapshotDescription, Describe(home / "Pictures/Quenmire/snap0000.bmp")) << result;
+
+    // An xdg-user-dir that hangs is given up on: ~/Pictures again, after a moment.
+    const std::string tools = home / "tools";
+    WriteText(tools + "/xdg-user-dir", "#!/bin/sh\nexec sleep 60\n");
+    std::filesystem::permissions(tools + "/xdg-user-dir", std::filesystem::perms::owner_all);
+    Launch hanging = launch;
+    hanging.set.emplace_back("PATH", tools + ":" + std::getenv("PATH"));
+    result = folder.Run(snapshot, 60s, hanging);
+    ASSERT_TRUE(result.Clean()) << result;
+    EXPECT_EQ(kSnapshotDescription, Describe(home / "Pictures/Quenmire/snap0001.bmp")) << result;
+
+    // --snapshot-dir wins, relative to the working folder.
+    std::vector<std::string> chosen = snapshot;
+    chosen.insert(chosen.end(), {"--snapshot-dir", "shots/new"});
+    result = folder.Run(chosen, 60s, launch);
+    ASSERT_TRUE(result.Clean()) << result;
+    EXPECT_EQ(kSnapshotDescription, Describe(folder / "shots/new/snap0000.bmp")) << result;
+    EXPECT_EQ((std::vector<std::string>{"images", "shots"}), FilesIn(folder.Path()));
 }
 
 }  // namespace
