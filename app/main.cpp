@@ -1,4 +1,5 @@
 // The program's entry: the command line, then the dialog framework runs the application.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,11 +11,13 @@
 #include "app/automation.h"
 #include "app/capture_app.h"
 #include "app/end_request.h"
+#include "app/frame_outputs.h"
 #include "app/options.h"
 #include "app/terminal_text.h"
 #include "app/res/version.h"
 #include "capture/capture_system.h"
 #include "message_box.h"
+#include "output/output_set.h"
 #include "video_inputs.h"
 
 CCaptureApp theApp;
@@ -76,6 +79,7 @@ int main(int argc, char** argv)
     inputs.sources = options.sources;
     dshow::SetVideoInputSettings(inputs);
     if (options.listDevices) return ListDevices();
+    if (!OpenFrameOutputs(options)) return 2;
 
     // Without a display there is nobody to see a window: run as with --headless.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) options.headless = true;
@@ -83,6 +87,8 @@ int main(int argc, char** argv)
     std::unique_ptr<Automation> automation;
     if (options.Unattended()) automation = std::make_unique<Automation>(options);
     const int result = AfxWinMain(argc, argv);
-    if (automation) return automation->Report(stdout);
+    // However the dialog ended, recordings get their index and end before the program does.
+    FrameOutputs().Close();
+    if (automation) return std::max(automation->Report(stdout), FrameOutputs().Failed() ? 1 : 0);
     return result;
 }
