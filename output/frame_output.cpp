@@ -1,5 +1,6 @@
 #include "output/frame_output.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <numeric>
@@ -11,8 +12,14 @@
 
 namespace {
 
-// Frames the queue holds before it drops its oldest: about a second at the tick's pace.
-constexpr guint64 kQueuedFrames = 32;
+// What the queue holds before it drops its oldest frame: three seconds at the tick's
+// pace, enough for an encoder to start up and get over a busy moment, and at most 64 MiB
+// of pictures.
+constexpr guint64 kQueuedFrames = 100;
+constexpr guint64 kQueuedBytes = guint64{64} << 20;
+// How often the hand-off thread looks into the mailbox: well inside a tick, so that a
+// frame reaches its sink at most this late.
+constexpr auto kHandOffPeriod = std::chrono::milliseconds(5);
 
 // GStreamer's message, with the system's reason when its details carry one.
 std::string ErrorText(const GError* error, const gchar* debug)
@@ -45,6 +52,47 @@ GstPadProbeReturn CountPassed(GstPad*, GstPadProbeInfo*, gpointer passed)
 }
 
 }  // namespace
+
+// Pixel blocks of one frame's size, reused: a frame handed over is copied into a block
+// that an earlier frame has given back, so that a tick neither allocates nor touches new
+// pages. A buffer that borrows a block gives it back when GStreamer is done with it, and
+// keeps the blocks alive until then.
+struct FrameOutput::Blocks {
+    struct Loan {
+        std::unique_ptr<uint8_t[]> block;
+        std::shared_ptr<Blocks> lender;  // set while lent
+    };
+
+    explicit Blocks(size_t bytes) : bytes(bytes) {}
+
+    GstBuffer* Lend(const std::shared_ptr<Blocks>& self)
+    {
+        std::unique_ptr<Loan> loan;
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            if (!spare.empty()) {
+                loan = std::move(spare.back());
+                spare.pop_back();
+            }
+        }
+        if (!loan) loan.reset(new Loan{std::unique_ptr<uint8_t[]>(new uint8_t[bytes]), nullptr});
+        loan->lender = self;
+        uint8_t* data = loan->block.get();
+        return gst_buffer_new_wrapped_full(GstMemoryFlags(0), data, bytes, 0, bytes, loan.release(), GiveBack);
+    }
+
+    static void GiveBack(gpointer data)
+    {
+        std::unique_ptr<Loan> loan(static_cast<Loan*>(data));
+        const std::shared_ptr<Blocks> blocks = std::move(loan->lender);
+        const std::lock_guard<std::mutex> lock(blocks->mutex);
+        blocks->spare.push_back(std::move(loan));
+    }
+
+    const size_t bytes;
+    std::mutex mutex;
+    std::vector<std::unique_ptr<Loan>> spare;
+};
 
 std::unique_ptr<FrameOutput> FrameOutput::Open(const std::string& name, const std::string& tail, int fileFd,
                                                std::string* error)
@@ -82,7 +130,8 @@ std::unique_ptr<FrameOutput> FrameOutput::Open(const std::string& name, const st
         if (file) g_object_set(file.get(), "fd", fileFd, nullptr);
     }
     g_object_set(output->source_, "block", FALSE, "leaky-type", GST_APP_LEAKY_TYPE_DOWNSTREAM, "max-buffers",
-                 kQueuedFrames, "max-bytes", guint64{0}, "max-time", guint64{0}, nullptr);
+                 kQueuedFrames, "max-bytes", kQueuedBytes, "max-time", guint64{0}, nullptr);
+    gst_bus_set_sync_handler(output->bus_, Notice, output.get(), nullptr);
     dshow::GstRef<GstPad> queueOut(gst_element_get_static_pad(output->source_, "src"));
     gst_pad_add_probe(queueOut.get(), GST_PAD_PROBE_TYPE_BUFFER, CountPassed, &output->passed_, nullptr);
 
@@ -98,63 +147,88 @@ std::unique_ptr<FrameOutput> FrameOutput::Open(const std::string& name, const st
         if (error->empty()) *error = "it cannot be started";
         return nullptr;
     }
+    output->handOff_ = std::thread(&FrameOutput::HandOff, output.get());
     return output;
 }
 
 FrameOutput::~FrameOutput()
 {
     Stop();
+    if (bus_ != nullptr) gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
     if (source_ != nullptr) gst_object_unref(source_);
     if (bus_ != nullptr) gst_object_unref(bus_);
     if (pipeline_ != nullptr) gst_object_unref(pipeline_);
 }
 
-bool FrameOutput::StartPool(const DibImage& frame)
-{
-    width_ = frame.Width();
-    height_ = frame.Height();
-    const dshow::CapsRef caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", "width", G_TYPE_INT,
-                                                  width_, "height", G_TYPE_INT, height_, "framerate",
-                                                  GST_TYPE_FRACTION, 0, 1, nullptr));
-    gst_app_src_set_caps(GST_APP_SRC(source_), caps.get());
-    pool_ = gst_buffer_pool_new();
-    GstStructure* config = gst_buffer_pool_get_config(pool_);
-    gst_buffer_pool_config_set_params(config, caps.get(), static_cast<guint>(frame.ImageSize()), 0, 0);
-    return gst_buffer_pool_set_config(pool_, config) && gst_buffer_pool_set_active(pool_, TRUE);
-}
-
 void FrameOutput::Push(const DibImage& frame, uint64_t time, uint64_t duration)
 {
     Poll();
-    if (state_ != State::Running || !frame.HasRows()) return;
-    if (pool_ == nullptr && !StartPool(frame)) {
-        std::fprintf(stderr, "quenmire: %s stopped: no buffers for its frames\n", name_.c_str());
-        failed_ = true;
-        Stop();
-        return;
+    if (state_ != State::Running || !frame.HasRows() || frame.ImageSize() <= 0) return;
+    if (!blocks_) {
+        width_ = frame.Width();
+        height_ = frame.Height();
+        const dshow::CapsRef caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", "width",
+                                                      G_TYPE_INT, width_, "height", G_TYPE_INT, height_, "framerate",
+                                                      GST_TYPE_FRACTION, 0, 1, nullptr));
+        gst_app_src_set_caps(GST_APP_SRC(source_), caps.get());
+        blocks_ = std::make_shared<Blocks>(static_cast<size_t>(frame.ImageSize()));
     }
     if (frame.Width() != width_ || frame.Height() != height_) return;
 
-    GstBuffer* buffer = nullptr;
-    if (gst_buffer_pool_acquire_buffer(pool_, &buffer, nullptr) != GST_FLOW_OK) return;
+    GstBuffer* buffer = blocks_->Lend(blocks_);
     GstMapInfo map;
     if (!gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
         gst_buffer_unref(buffer);
         return;
     }
     // GStreamer's BGR rows have the bitmap's stride; only their order is the other way.
-    const size_t stride = static_cast<size_t>(frame.ImageSize() / height_);
+    const size_t stride = blocks_->bytes / static_cast<size_t>(height_);
     for (int32_t row = 0; row < height_; ++row) std::memcpy(map.data + stride * row, frame.Row(row), stride);
     gst_buffer_unmap(buffer, &map);
     GST_BUFFER_PTS(buffer) = time;
     GST_BUFFER_DURATION(buffer) = duration;
-    gst_app_src_push_buffer(GST_APP_SRC(source_), buffer);
+    {
+        const std::lock_guard<std::mutex> lock(mailboxMutex_);
+        // Bounded like the queue behind it, should the hand-off thread be kept waiting.
+        if (mailbox_.size() >= kQueuedFrames) {
+            gst_buffer_unref(mailbox_.front());
+            mailbox_.erase(mailbox_.begin());
+        }
+        mailbox_.push_back(buffer);
+    }
     ++pushed_;
     end_ = time + duration;
 }
 
+void FrameOutput::HandOff()
+{
+    std::vector<GstBuffer*> frames;
+    std::unique_lock<std::mutex> lock(mailboxMutex_);
+    while (!handOffStopping_) {
+        stopHandOff_.wait_for(lock, kHandOffPeriod, [this] { return handOffStopping_; });
+        frames.swap(mailbox_);
+        const bool endOfStream = endOfStream_;
+        endOfStream_ = false;
+        lock.unlock();
+        for (GstBuffer* buffer : frames) gst_app_src_push_buffer(GST_APP_SRC(source_), buffer);
+        frames.clear();
+        if (endOfStream) gst_app_src_end_of_stream(GST_APP_SRC(source_));
+        lock.lock();
+    }
+}
+
+GstBusSyncReply FrameOutput::Notice(GstBus*, GstMessage* message, gpointer self)
+{
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR || GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
+        static_cast<FrameOutput*>(self)->reported_.store(true);
+    }
+    return GST_BUS_PASS;
+}
+
 void FrameOutput::Poll()
 {
+    // The bus is read only once there is something to read: a tick costs one load.
+    if (!reported_.exchange(false)) return;
     while (state_ != State::Ended) {
         GstMessage* message = gst_bus_pop_filtered(bus_, GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
         if (message == nullptr) return;
@@ -189,7 +263,8 @@ void FrameOutput::EndStream()
 {
     if (state_ != State::Running) return;
     state_ = State::Ending;
-    gst_app_src_end_of_stream(GST_APP_SRC(source_));
+    const std::lock_guard<std::mutex> lock(mailboxMutex_);
+    endOfStream_ = true;
 }
 
 void FrameOutput::Finish(GstClockTime limit)
@@ -214,12 +289,17 @@ void FrameOutput::Stop()
 {
     if (state_ == State::Ended) return;
     state_ = State::Ended;
-    if (pipeline_ != nullptr) gst_element_set_state(pipeline_, GST_STATE_NULL);
-    if (pool_ != nullptr) {
-        gst_buffer_pool_set_active(pool_, FALSE);
-        gst_object_unref(pool_);
-        pool_ = nullptr;
+    if (handOff_.joinable()) {
+        {
+            const std::lock_guard<std::mutex> lock(mailboxMutex_);
+            handOffStopping_ = true;
+        }
+        stopHandOff_.notify_one();
+        handOff_.join();
     }
+    for (GstBuffer* buffer : mailbox_) gst_buffer_unref(buffer);
+    mailbox_.clear();
+    if (pipeline_ != nullptr) gst_element_set_state(pipeline_, GST_STATE_NULL);
     if (fileFd_ != -1) {
         ::close(fileFd_);
         fileFd_ = -1;

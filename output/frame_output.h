@@ -1,13 +1,18 @@
 // One output of finished frames: an appsrc feeding an encoder and muxer into a file, or
 // any sink description, on GStreamer's own threads. The caller's thread only copies a
-// frame into a pooled buffer and queues it; the queue is bounded and drops its oldest
-// frame when the encoder or sink falls behind.
+// frame into a reused block and leaves it in a mailbox, without a system call; a thread
+// of the output takes it from there every few milliseconds and queues it in the appsrc,
+// whose queue is bounded and drops its oldest frame when the encoder or sink falls behind.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gst/gst.h>
 
@@ -49,9 +54,11 @@ public:
 
 private:
     enum class State { Running, Ending, Ended };
+    struct Blocks;
 
     FrameOutput() = default;
-    bool StartPool(const DibImage& frame);
+    static GstBusSyncReply Notice(GstBus* bus, GstMessage* message, gpointer self);
+    void HandOff();
     void Handle(GstMessage* message);
     void Stop();
 
@@ -59,7 +66,7 @@ private:
     GstElement* pipeline_ = nullptr;
     GstElement* source_ = nullptr;
     GstBus* bus_ = nullptr;
-    GstBufferPool* pool_ = nullptr;
+    std::shared_ptr<Blocks> blocks_;  // shared with the buffers that borrow them
     int fileFd_ = -1;
     int32_t width_ = 0;
     int32_t height_ = 0;
@@ -68,4 +75,13 @@ private:
     uint64_t pushed_ = 0;
     uint64_t end_ = 0;  // when the last frame queued stops being shown
     std::atomic<uint64_t> passed_{0};
+    std::atomic<bool> reported_{false};  // the pipeline has posted an error or its end
+
+    // The mailbox between the caller's thread and the hand-off thread.
+    std::mutex mailboxMutex_;
+    std::condition_variable stopHandOff_;
+    std::vector<GstBuffer*> mailbox_;
+    bool endOfStream_ = false;
+    bool handOffStopping_ = false;
+    std::thread handOff_;
 };
