@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include <gst/app/gstappsrc.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include "gst_support.h"
@@ -19,7 +20,7 @@ constexpr guint64 kQueuedFrames = 100;
 constexpr guint64 kQueuedBytes = guint64{64} << 20;
 // How often the hand-off thread looks into the mailbox: well inside a tick, so that a
 // frame reaches its sink at most this late.
-constexpr auto kHandOffPeriod = std::chrono::milliseconds(5);
+constexpr auto kHandOffPeriod = std::chrono::milliseconds(10);
 
 // GStreamer's message, with the system's reason when its details carry one.
 std::string ErrorText(const GError* error, const gchar* debug)
@@ -65,7 +66,9 @@ struct FrameOutput::Blocks {
 
     explicit Blocks(size_t bytes) : bytes(bytes) {}
 
-    GstBuffer* Lend(const std::shared_ptr<Blocks>& self)
+    // A buffer holding the frame, its rows top first: GStreamer's BGR rows have the
+    // bitmap's stride, only their order is the other way.
+    GstBuffer* Copy(const std::shared_ptr<Blocks>& self, const DibImage& frame)
     {
         std::unique_ptr<Loan> loan;
         {
@@ -78,6 +81,8 @@ struct FrameOutput::Blocks {
         if (!loan) loan.reset(new Loan{std::unique_ptr<uint8_t[]>(new uint8_t[bytes]), nullptr});
         loan->lender = self;
         uint8_t* data = loan->block.get();
+        const size_t stride = bytes / static_cast<size_t>(frame.Height());
+        for (int32_t row = 0; row < frame.Height(); ++row) std::memcpy(data + stride * row, frame.Row(row), stride);
         return gst_buffer_new_wrapped_full(GstMemoryFlags(0), data, bytes, 0, bytes, loan.release(), GiveBack);
     }
 
@@ -175,16 +180,7 @@ void FrameOutput::Push(const DibImage& frame, uint64_t time, uint64_t duration)
     }
     if (frame.Width() != width_ || frame.Height() != height_) return;
 
-    GstBuffer* buffer = blocks_->Lend(blocks_);
-    GstMapInfo map;
-    if (!gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
-        gst_buffer_unref(buffer);
-        return;
-    }
-    // GStreamer's BGR rows have the bitmap's stride; only their order is the other way.
-    const size_t stride = blocks_->bytes / static_cast<size_t>(height_);
-    for (int32_t row = 0; row < height_; ++row) std::memcpy(map.data + stride * row, frame.Row(row), stride);
-    gst_buffer_unmap(buffer, &map);
+    GstBuffer* buffer = blocks_->Copy(blocks_, frame);
     GST_BUFFER_PTS(buffer) = time;
     GST_BUFFER_DURATION(buffer) = duration;
     {
@@ -202,6 +198,7 @@ void FrameOutput::Push(const DibImage& frame, uint64_t time, uint64_t duration)
 
 void FrameOutput::HandOff()
 {
+    pthread_setname_np(pthread_self(), "frame hand-off");
     std::vector<GstBuffer*> frames;
     std::unique_lock<std::mutex> lock(mailboxMutex_);
     while (!handOffStopping_) {
