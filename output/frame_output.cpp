@@ -22,12 +22,18 @@ constexpr guint64 kQueuedBytes = guint64{64} << 20;
 // frame reaches its sink at most this late.
 constexpr auto kHandOffPeriod = std::chrono::milliseconds(10);
 
-// GStreamer's message, with the system's reason when its details carry one.
-std::string ErrorText(const GError* error, const gchar* debug)
+// GStreamer's words for an error message, with the system's reason when its details
+// carry one.
+std::string ErrorText(GstMessage* message)
 {
+    GError* error = nullptr;
+    gchar* debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
     std::string text = error != nullptr ? error->message : "unknown error";
     const char* reason = debug != nullptr ? std::strstr(debug, "system error: ") : nullptr;
     if (reason != nullptr) text += std::string(" (") + (reason + std::strlen("system error: ")) + ")";
+    g_clear_error(&error);
+    g_free(debug);
     return text;
 }
 
@@ -36,12 +42,7 @@ std::string PopError(GstBus* bus)
 {
     GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
     if (message == nullptr) return "";
-    GError* error = nullptr;
-    gchar* debug = nullptr;
-    gst_message_parse_error(message, &error, &debug);
-    std::string text = ErrorText(error, debug);
-    g_clear_error(&error);
-    g_free(debug);
+    std::string text = ErrorText(message);
     gst_message_unref(message);
     return text;
 }
@@ -113,10 +114,8 @@ std::unique_ptr<FrameOutput> FrameOutput::Open(const std::string& name, const st
     // The frames are the program's own: 24-bit BGR rows, copied top row first.
     const std::string description = "appsrc name=frames format=time ! videoconvert ! " + tail;
     GError* parseError = nullptr;
-    GstParseContext* context = gst_parse_context_new();
-    GstElement* pipeline = gst_parse_launch_full(description.c_str(), context, GST_PARSE_FLAG_FATAL_ERRORS,
-                                                 &parseError);
-    gst_parse_context_free(context);
+    GstElement* pipeline =
+        gst_parse_launch_full(description.c_str(), nullptr, GST_PARSE_FLAG_FATAL_ERRORS, &parseError);
     if (pipeline == nullptr || parseError != nullptr) {
         *error = parseError != nullptr ? parseError->message : "not a pipeline description";
         g_clear_error(&parseError);
@@ -140,17 +139,15 @@ std::unique_ptr<FrameOutput> FrameOutput::Open(const std::string& name, const st
     dshow::GstRef<GstPad> queueOut(gst_element_get_static_pad(output->source_, "src"));
     gst_pad_add_probe(queueOut.get(), GST_PAD_PROBE_TYPE_BUFFER, CountPassed, &output->passed_, nullptr);
 
-    if (gst_element_set_state(pipeline, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
-        *error = PopError(output->bus_);
-        if (error->empty()) *error = "it cannot be started";
-        return nullptr;
-    }
-    // Non-live: the sink takes its first frame, and only then does the clock start, so
-    // that frames timed from the first one are on time.
-    if (gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        *error = PopError(output->bus_);
-        if (error->empty()) *error = "it cannot be started";
-        return nullptr;
+    // READY opens the sink's device or file, so that what cannot run shows now. Then, not
+    // live, the sink takes the first frame before the clock starts, so that frames timed
+    // from the first one are on time.
+    for (const GstState state : {GST_STATE_READY, GST_STATE_PLAYING}) {
+        if (gst_element_set_state(pipeline, state) == GST_STATE_CHANGE_FAILURE) {
+            *error = PopError(output->bus_);
+            if (error->empty()) *error = "it cannot be started";
+            return nullptr;
+        }
     }
     output->handOff_ = std::thread(&FrameOutput::HandOff, output.get());
     return output;
@@ -237,21 +234,21 @@ void FrameOutput::Poll()
 void FrameOutput::Handle(GstMessage* message)
 {
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
-        GError* error = nullptr;
-        gchar* debug = nullptr;
-        gst_message_parse_error(message, &error, &debug);
         std::fprintf(stderr, "quenmire: %s stopped, the picture goes on: %s\n", name_.c_str(),
-                     ErrorText(error, debug).c_str());
-        g_clear_error(&error);
-        g_free(debug);
+                     ErrorText(message).c_str());
         failed_ = true;
         Stop();
     } else if (state_ == State::Ending) {
-        const uint64_t dropped = pushed_ - passed_.load();
-        std::fprintf(stderr, "quenmire: %s finished: %llu frames, %.2f s", name_.c_str(),
-                     static_cast<unsigned long long>(pushed_ - dropped), static_cast<double>(end_) / GST_SECOND);
-        if (dropped > 0) std::fprintf(stderr, "; %llu dropped when it fell behind", static_cast<unsigned long long>(dropped));
-        std::fprintf(stderr, "\n");
+        // An output that never got a frame has nothing to tell.
+        if (pushed_ > 0) {
+            const uint64_t dropped = pushed_ - passed_.load();
+            std::fprintf(stderr, "quenmire: %s finished: %llu frames, %.2f s", name_.c_str(),
+                         static_cast<unsigned long long>(pushed_ - dropped), static_cast<double>(end_) / GST_SECOND);
+            if (dropped > 0) {
+                std::fprintf(stderr, "; %llu dropped when it fell behind", static_cast<unsigned long long>(dropped));
+            }
+            std::fprintf(stderr, "\n");
+        }
         Stop();
     }
 }
