@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "output/frame_output.h"
 #include "tests/support/test_files.h"
@@ -56,25 +55,6 @@ TEST(FrameOutputTest, WhatCannotRunIsRefusedWithGStreamersReason)
     EXPECT_FALSE(FrameOutput::Open("bad", "filesink location=/nonexistent/folder/x", -1, &error));
     EXPECT_NE(std::string::npos, error.find("/nonexistent/folder/x")) << error;
     EXPECT_FALSE(FrameOutput::Open("bad", "fakesink name=frames", -1, &error));
-}
-
-TEST(FrameOutputTest, AFailingSinkEndsTheOutputAndLaterFramesAreIgnored)
-{
-    std::string error;
-    std::unique_ptr<FrameOutput> output = FrameOutput::Open("failing", "identity error-after=3 ! fakesink", -1, &error);
-    ASSERT_TRUE(output) << error;
-    DibImage frame;
-    ASSERT_EQ(0, frame.SetSize(4, 4));
-    for (int i = 0; i < 500 && output->Running(); ++i) {
-        output->Push(frame, static_cast<uint64_t>(i) * 1000, 1000);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    EXPECT_FALSE(output->Running());
-    EXPECT_TRUE(output->Failed());
-    const uint64_t pushed = output->FramesPushed();
-    output->Push(frame, 0, 1000);
-    output->Finish(GST_SECOND);
-    EXPECT_EQ(pushed, output->FramesPushed());
 }
 
 }  // namespace

@@ -52,15 +52,6 @@ bool operator==(BgrPixel a, BgrPixel b)
     return a.b == b.b && a.g == b.g && a.r == b.r;
 }
 
-TEST(ScaledFrameTest, WithoutASizeTheDisplayImageGoesOutAsItIs)
-{
-    DibImage display;
-    DibImage camera;
-    Fill(display, 32, 24, 1);
-    ScaledFrame frame;
-    EXPECT_EQ(&display, frame.Compose(display, camera, {}));
-}
-
 TEST(ScaledFrameTest, TheLogoIsScaledAndPlacedWithThePictureAtFractionalFactors)
 {
     DibImage display;
