@@ -73,7 +73,12 @@ const DibImage* ScaledFrame::Compose(const DibImage& display, const DibImage& ca
         if (picture_.SetSize(width, height) != 0 || !picture_.HasRows()) return nullptr;
         std::memset(picture_.Bits(), 0, static_cast<size_t>(picture_.ImageSize()));
     }
-    // Without a camera frame the last picture stays, as it does on the display.
+    // Enlarging leaves the last row and column, whose source points lack neighbours,
+    // unwritten: black, rather than what the last logo left there. Without a camera frame
+    // the last picture stays, as it does on the display.
+    if (camera.ImageSize() > 0 && (camera.Width() < picture_.Width() || camera.Height() < picture_.Height())) {
+        std::memset(picture_.Bits(), 0, static_cast<size_t>(picture_.ImageSize()));
+    }
     ResizeImage(camera, picture_, picture_.Width(), picture_.Height());
     if (logo.frame != nullptr && logo.frame->ImageSize() > 0 && display.Width() > 0 && display.Height() > 0) {
         const int width = picture_.Width();

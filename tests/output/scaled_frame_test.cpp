@@ -107,4 +107,23 @@ TEST(ScaledFrameTest, CameraSizeWaitsForTheFirstFrameAndKeepsItsSize)
     EXPECT_TRUE(At(*picture, 1, 1) == At(camera, 2, 2));
 }
 
+TEST(ScaledFrameTest, EnlargingLeavesNoLogoBehindOnTheEdge)
+{
+    DibImage display;
+    DibImage camera;
+    DibImage logo;
+    Fill(display, 16, 12, 1);
+    Fill(camera, 16, 12, 2);
+    Fill(logo, 2, 2, 3);
+    ScaledFrame frame;
+    frame.SetSize(OutputSize{32, 24, false});
+    const DibImage* picture = frame.Compose(display, camera, LogoPlacement{&logo, 15, 11, BgrPixel{255, 0, 0}});
+    ASSERT_NE(nullptr, picture);
+    EXPECT_TRUE(At(*picture, 31, 23) == At(logo, 0, 0));
+    // The next tick without the logo: the edge that the resize does not reach is black.
+    picture = frame.Compose(display, camera, {});
+    EXPECT_TRUE(At(*picture, 31, 23) == (BgrPixel{0, 0, 0}));
+    EXPECT_TRUE(At(*picture, 28, 20) == At(camera, 14, 10));
+}
+
 }  // namespace
