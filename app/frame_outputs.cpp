@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "app/end_request.h"
 #include "app/pipeline_settings.h"
 #include "app/terminal_text.h"
 #include "output/output_set.h"
@@ -28,6 +29,7 @@ bool OpenFrameOutputs(const Options& options)
             outputs.Close();
             return false;
         }
+        RemoveIfEndedBeforeRunning(file.c_str());
     }
     return true;
 }

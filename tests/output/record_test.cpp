@@ -120,6 +120,15 @@ TEST(RecordTest, TerminationMidRecordingLeavesAPlayableFile)
     EXPECT_TRUE(video.complete) << video.error;
     EXPECT_GE(video.frames.size(), 20u);
     EXPECT_NEAR(static_cast<double>(video.times.back() + kTick), static_cast<double>(video.duration), 2e6);
+
+    // Ended at once while starting up (a source that never shows its picture size), the
+    // program leaves no empty recording that would hold the name.
+    const std::unique_ptr<e2e::ProgramRun> starting = folder.Start(
+        {"--headless", "--no-test-camera", "--source", "appsrc", "--answer", "yes", "--record", "early.mkv"});
+    std::this_thread::sleep_for(1s);
+    ASSERT_EQ(0, kill(starting->Pid(), SIGTERM));
+    EXPECT_EQ(SIGTERM, starting->Wait(10s).signal);
+    EXPECT_FALSE(std::filesystem::exists(folder / "early.mkv"));
 }
 
 TEST(RecordTest, RecordEntryStartsAndStopsNumberedRecordingsThatReplaceNothing)
