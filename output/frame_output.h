@@ -31,7 +31,6 @@ public:
     FrameOutput(const FrameOutput&) = delete;
     FrameOutput& operator=(const FrameOutput&) = delete;
 
-    const std::string& Name() const { return name_; }
     // True until the output has been ended, by Finish or by a failure.
     bool Running() const { return state_ != State::Ended; }
     // True when it failed: its sink or encoder reported an error.

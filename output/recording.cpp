@@ -29,23 +29,8 @@ constexpr Format kFormats[] = {
     {".mp4", "x264enc", "x264enc speed-preset=veryfast ! mp4mux", "gstreamer1.0-plugins-ugly"},
 };
 
-// Opens the file for a recording; the chain's sink writes to it.
-std::unique_ptr<FrameOutput> StartInFile(const std::filesystem::path& path, const std::string& chain, int fd,
-                                         std::string* error)
-{
-    std::unique_ptr<FrameOutput> output =
-        FrameOutput::Open("recording " + path.string(), chain + " ! fdsink name=file", fd, error);
-    if (!output) ::unlink(path.c_str());  // ours, and still empty
-    return output;
-}
-
-int CreateNew(const std::filesystem::path& path)
-{
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-
-}  // namespace
-
+// The encoder and muxer for the file's extension: .mkv FFV1 (lossless), .webm VP8, .mp4
+// H.264. Empty, with the reason in *error, for another extension or a missing encoder.
 std::string RecordingChain(const std::filesystem::path& path, std::string* error)
 {
     const std::string extension = path.extension().string();
@@ -64,6 +49,24 @@ std::string RecordingChain(const std::filesystem::path& path, std::string* error
     *error = "a recording is named .mkv (FFV1, lossless), .webm (VP8) or .mp4 (H.264), not '" + path.string() + "'";
     return "";
 }
+
+// Starts the recording's pipeline, writing into the file just made; when it cannot
+// start, the file, still empty, goes.
+std::unique_ptr<FrameOutput> StartInFile(const std::filesystem::path& path, const std::string& chain, int fd,
+                                         std::string* error)
+{
+    std::unique_ptr<FrameOutput> output =
+        FrameOutput::Open("recording " + path.string(), chain + " ! fdsink name=file", fd, error);
+    if (!output) ::unlink(path.c_str());  // ours, and still empty
+    return output;
+}
+
+int CreateNew(const std::filesystem::path& path)
+{
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+}  // namespace
 
 std::unique_ptr<FrameOutput> OpenRecording(const std::filesystem::path& path, std::string* error)
 {

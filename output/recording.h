@@ -13,10 +13,6 @@ inline constexpr char kRecordingPattern[] = "rec%04d.mkv";
 // How many names a numbered recording looks at before it gives up finding a free one.
 constexpr int kMaxRecordingNamesTried = 100000;
 
-// The encoder and muxer for the file's extension: .mkv FFV1 (lossless), .webm VP8, .mp4
-// H.264. Empty, with the reason in *error, for another extension or a missing encoder.
-std::string RecordingChain(const std::filesystem::path& path, std::string* error);
-
 // Starts a recording into the new file `path`; null with the reason in *error (the name
 // is taken, the folder cannot be written, no encoder).
 std::unique_ptr<FrameOutput> OpenRecording(const std::filesystem::path& path, std::string* error);
