@@ -52,22 +52,35 @@ bool operator==(BgrPixel a, BgrPixel b)
     return a.b == b.b && a.g == b.g && a.r == b.r;
 }
 
-TEST(ScaledFrameTest, TheLogoIsScaledAndPlacedWithThePictureAtFractionalFactors)
-{
+constexpr BgrPixel kKey{255, 0, 0};
+
+// A display image, the camera frame it came from and a square logo whose top-left pixel
+// is the key colour.
+struct Pictures {
+    Pictures(int displayWidth, int displayHeight, int cameraWidth, int cameraHeight, int logoSize)
+    {
+        Fill(display, displayWidth, displayHeight, 1);
+        Fill(camera, cameraWidth, cameraHeight, 2);
+        Fill(logo, logoSize, logoSize, 3);
+        std::memcpy(logo.Row(0), &kKey, 3);
+    }
     DibImage display;
     DibImage camera;
     DibImage logo;
-    Fill(display, 32, 24, 1);
-    Fill(camera, 64, 48, 2);
-    Fill(logo, 4, 4, 3);
-    std::memset(logo.Row(0), 255, 3);  // (0, 0) is the key colour, pure blue...
-    logo.Row(0)[1] = logo.Row(0)[2] = 0;
+};
+
+TEST(ScaledFrameTest, TheLogoIsScaledAndPlacedWithThePictureAtFractionalFactors)
+{
+    Pictures pictures(32, 24, 64, 48, 4);
+    const DibImage& display = pictures.display;
+    const DibImage& camera = pictures.camera;
+    const DibImage& logo = pictures.logo;
     ScaledFrame frame;
     frame.SetSize(OutputSize{48, 36, false});
 
     // A logo half outside the display, at (-3, -1): at 1.5 times it lies at
     // (-4.5, -1.5) rounded down, 6 x 6 pixels, each logo pixel 1.5 pixels across.
-    const DibImage* picture = frame.Compose(display, camera, LogoPlacement{&logo, -3, -1, BgrPixel{255, 0, 0}});
+    const DibImage* picture = frame.Compose(display, camera, LogoPlacement{&logo, -3, -1, kKey});
     ASSERT_NE(nullptr, picture);
     ASSERT_EQ(48, picture->Width());
     ASSERT_EQ(36, picture->Height());
@@ -78,7 +91,7 @@ TEST(ScaledFrameTest, TheLogoIsScaledAndPlacedWithThePictureAtFractionalFactors)
     EXPECT_TRUE(At(*picture, 0, 4) == (BgrPixel{2, 0, 5}));
 
     // The logo's key colour leaves the picture as it was.
-    picture = frame.Compose(display, camera, LogoPlacement{&logo, 0, 0, BgrPixel{255, 0, 0}});
+    picture = frame.Compose(display, camera, LogoPlacement{&logo, 0, 0, kKey});
     EXPECT_TRUE(At(*picture, 0, 0) == At(camera, 0, 0));
     EXPECT_TRUE(At(*picture, 1, 1) == At(camera, 1, 1));
     EXPECT_TRUE(At(*picture, 2, 2) == At(logo, 1, 1));
@@ -109,17 +122,14 @@ TEST(ScaledFrameTest, CameraSizeWaitsForTheFirstFrameAndKeepsItsSize)
 
 TEST(ScaledFrameTest, EnlargingLeavesNoLogoBehindOnTheEdge)
 {
-    DibImage display;
-    DibImage camera;
-    DibImage logo;
-    Fill(display, 16, 12, 1);
-    Fill(camera, 16, 12, 2);
-    Fill(logo, 2, 2, 3);
+    Pictures pictures(16, 12, 16, 12, 2);
+    const DibImage& display = pictures.display;
+    const DibImage& camera = pictures.camera;
     ScaledFrame frame;
     frame.SetSize(OutputSize{32, 24, false});
-    const DibImage* picture = frame.Compose(display, camera, LogoPlacement{&logo, 15, 11, BgrPixel{255, 0, 0}});
+    const DibImage* picture = frame.Compose(display, camera, LogoPlacement{&pictures.logo, 14, 10, kKey});
     ASSERT_NE(nullptr, picture);
-    EXPECT_TRUE(At(*picture, 31, 23) == At(logo, 0, 0));
+    EXPECT_TRUE(At(*picture, 31, 23) == At(pictures.logo, 1, 1));
     // The next tick without the logo: the edge that the resize does not reach is black.
     picture = frame.Compose(display, camera, {});
     EXPECT_TRUE(At(*picture, 31, 23) == (BgrPixel{0, 0, 0}));
