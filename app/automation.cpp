@@ -40,6 +40,7 @@ const char* ButtonName(Button button)
     case Button::Snapshot: return "Snapshot";
     case Button::Exit: return "Exit";
     case Button::Version: return "version";
+    case Button::Record: return "Record";
     }
     return "?";
 }
@@ -52,7 +53,8 @@ int ButtonId(Button button)
     case Button::Intercept: return IDC_INTERCEPT;
     case Button::Snapshot: return IDC_SNAPSHOT;
     case Button::Exit: return IDCANCEL;
-    case Button::Version: return 0;
+    case Button::Version:
+    case Button::Record: return 0;
     }
     return 0;
 }
@@ -201,8 +203,8 @@ void Automation::Press(Button button)
     if (button == Button::Exit) exitPressed_ = true;
     std::printf("quenmire: tick %ld: %s\n", ticks_, ButtonName(button));
     std::fflush(stdout);
-    if (button == Button::Version) {
-        PostMessageA(dialog_, WM_SYSCOMMAND, IDM_VERSION, 0);
+    if (button == Button::Version || button == Button::Record) {
+        PostMessageA(dialog_, WM_SYSCOMMAND, button == Button::Version ? IDM_VERSION : IDM_RECORD, 0);
         return;
     }
     if (button == Button::Exit) CloseOpenDialogs();

@@ -6,6 +6,7 @@
 #include "app/pipeline_settings.h"
 #include "app/program_files.h"
 #include "app/version_dialog.h"
+#include "output/output_set.h"
 
 CCaptureDialog::CCaptureDialog(CWnd* pParent) : CDialog(CCaptureDialog::IDD, pParent)
 {
@@ -44,6 +45,7 @@ BOOL CCaptureDialog::OnInitDialog()
             systemMenu->AppendMenu(MF_SEPARATOR);
             systemMenu->AppendMenu(MF_STRING, IDM_VERSION, versionMenu);
         }
+        systemMenu->AppendMenu(MF_STRING, IDM_RECORD, "Record");
     }
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -83,6 +85,8 @@ void CCaptureDialog::OnSysCommand(UINT nID, LPARAM lParam)
     if ((nID & 0xFFF0) == IDM_VERSION) {
         CVersionDialog versionDialog;
         versionDialog.DoModal();
+    } else if ((nID & 0xFFF0) == IDM_RECORD) {
+        FrameOutputs().ToggleRecording(m_snapshotPattern);
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }

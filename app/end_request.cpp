@@ -1,7 +1,9 @@
 #include "app/end_request.h"
 
 #include <atomic>
+#include <climits>
 #include <csignal>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -14,6 +16,12 @@ std::atomic<bool> g_dialogRunning{false};
 HWND g_dialog = nullptr;
 static_assert(std::atomic<bool>::is_always_lock_free, "read in a signal handler");
 
+// Names copied whole before the count that the handler reads takes them in.
+constexpr int kMaxStartUpFiles = 16;
+char g_startUpFiles[kMaxStartUpFiles][PATH_MAX];
+std::atomic<int> g_startUpFileCount{0};
+static_assert(std::atomic<int>::is_always_lock_free, "read in a signal handler");
+
 void Say(const char* text, size_t length)
 {
     [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, text, length);
@@ -22,6 +30,9 @@ void Say(const char* text, size_t length)
 void OnEndRequest(int signal)
 {
     if (!g_dialogRunning.load() || g_requested != 0) {
+        if (!g_dialogRunning.load()) {
+            for (int i = 0; i < g_startUpFileCount.load(); ++i) ::unlink(g_startUpFiles[i]);
+        }
         if (signal == SIGINT) {
             static const char text[] = "\nquenmire: interrupted\n";
             Say(text, sizeof text - 1);
@@ -56,6 +67,14 @@ void InstallEndRequestHandlers()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+void RemoveIfEndedBeforeRunning(const char* path)
+{
+    const int count = g_startUpFileCount.load();
+    if (count == kMaxStartUpFiles || std::strlen(path) >= PATH_MAX) return;
+    std::strcpy(g_startUpFiles[count], path);
+    g_startUpFileCount.store(count + 1);
 }
 
 void EndDialogOnRequest(HWND dialog)

@@ -9,6 +9,10 @@
 // Installs the handlers; the first thing the program does.
 void InstallEndRequestHandlers();
 
+// A file made at start-up that holds nothing yet (a recording before its first frame):
+// removed when a request ends the program before the dialog runs.
+void RemoveIfEndedBeforeRunning(const char* path);
+
 // From now on a request presses the dialog's Exit button, from a timer of the thread.
 void EndDialogOnRequest(HWND dialog);
 

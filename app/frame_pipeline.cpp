@@ -7,6 +7,7 @@
 #include "app/program_files.h"
 #include "image/resample.h"
 #include "image/skin_overlay.h"
+#include "output/output_set.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ void CCaptureDialog::OnTimer(UINT_PTR /*nIDEvent*/)
         m_capture.FetchFrame(kCaptureDevice, s_cameraFrame);
         ResizeImage(s_cameraFrame, m_displayImage, kDisplayWidth, kDisplayHeight);
 
+        LogoPlacement logo;
         if (m_intercept != 0) {
             YCbCrRangeMask(m_displayImage, s_skinMask, kSkinLower, kSkinUpper, kMaskInside, kMaskOutside);
             double cx = 0.0;
@@ -52,7 +54,9 @@ void CCaptureDialog::OnTimer(UINT_PTR /*nIDEvent*/)
             const int x = static_cast<int32_t>(cx - s_logoHalfWidth);
             const int y = static_cast<int32_t>(cy - s_logoHalfHeight);
             KeyedBlit(m_displayImage, m_logoFrames[s_logoIndex], x, y, kLogoKey);
+            logo = LogoPlacement{&m_logoFrames[s_logoIndex], x, y, kLogoKey};
         }
+        FrameOutputs().HandOver(m_displayImage, s_cameraFrame, logo);
 
         InvalidateRect(&m_displayRect, FALSE);
         s_busy = 0;

@@ -1,4 +1,5 @@
 // The program's entry: the command line, then the dialog framework runs the application.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,12 +11,14 @@
 #include "app/automation.h"
 #include "app/capture_app.h"
 #include "app/end_request.h"
+#include "app/frame_outputs.h"
 #include "app/options.h"
 #include "app/program_files.h"
 #include "app/terminal_text.h"
 #include "app/res/version.h"
 #include "capture/capture_system.h"
 #include "message_box.h"
+#include "output/output_set.h"
 #include "video_inputs.h"
 
 CCaptureApp theApp;
@@ -90,6 +93,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quenmire: not everything is in the working folder; the files used:\n%s",
                      files.Describe("quenmire:   ").c_str());
     }
+    if (!OpenFrameOutputs(options)) return 2;
 
     // Without a display there is nobody to see a window: run as with --headless.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) options.headless = true;
@@ -101,6 +105,8 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     }
     const int result = AfxWinMain(argc, argv);
-    if (automation) return automation->Report(stdout);
+    // However the dialog ended, recordings get their index and end before the program does.
+    FrameOutputs().Close();
+    if (automation) return std::max(automation->Report(stdout), FrameOutputs().Failed() ? 1 : 0);
     return result;
 }

@@ -16,7 +16,8 @@ const char kUsage[] =
     "  --answer yes,no,...      answer the device questions in order; further questions\n"
     "                           are answered no, messages with only OK are acknowledged\n"
     "  --press TICK:BUTTON      press BUTTON once TICK ticks have run (repeatable); BUTTON\n"
-    "                           is start, stop, intercept, snapshot, exit or version\n"
+    "                           is start, stop, intercept, snapshot, exit, version or\n"
+    "                           record (the system menu's Record entry)\n"
     "  --ticks N                end the program after N ticks, as Exit does\n"
     "  --headless               run without a window (implied when there is no display)\n"
     "  --source PATH_OR_PIPELINE\n"
@@ -26,6 +27,14 @@ const char kUsage[] =
     "                           pictures exceed 8192 pixels a side is refused at start\n"
     "  --no-test-camera         do not offer the built-in test camera\n"
     "  --snapshot-dir DIR       write snapshots into DIR, created when needed\n"
+    "  --output PIPELINE        also send the shown picture into a GStreamer sink\n"
+    "                           description, such as \"v4l2sink device=/dev/video10\"\n"
+    "                           for a virtual camera (repeatable)\n"
+    "  --record FILE            record the shown picture into a new FILE: .mkv (FFV1,\n"
+    "                           lossless), .webm (VP8) or .mp4 (H.264) (repeatable)\n"
+    "  --output-size WxH|camera\n"
+    "                           the picture size of outputs and recordings: the camera\n"
+    "                           frame resized, the logo scaled with it (default 320x240)\n"
     "  --list-devices           print the devices' names, one a line, and exit\n"
     "  --demo                   run the built-in test camera unattended for about five\n"
     "                           seconds with Intercepter on, take three snapshots, report\n"
@@ -49,8 +58,9 @@ const char kUsage[] =
     "folder are named on standard error at start.\n"
     "\n"
     "Exit status: 0 when the program ran and, unattended, did what it was asked; 1 when an\n"
-    "unattended run used no device or a snapshot it was asked for was not written; 2 for\n"
-    "bad options. Ctrl+C and termination requests end the program as Exit does.\n";
+    "unattended run used no device, a snapshot it was asked for was not written, or an\n"
+    "output or recording it was asked for failed; 2 for bad options, outputs and\n"
+    "recordings. Ctrl+C and termination requests end the program as Exit does.\n";
 
 namespace {
 
@@ -89,7 +99,8 @@ bool ParseButton(const char* name, Button* button)
         const char* name;
         Button button;
     } kButtons[] = {{"start", Button::Start},       {"stop", Button::Stop}, {"intercept", Button::Intercept},
-                    {"snapshot", Button::Snapshot}, {"exit", Button::Exit}, {"version", Button::Version}};
+                    {"snapshot", Button::Snapshot}, {"exit", Button::Exit}, {"version", Button::Version},
+                    {"record", Button::Record}};
     for (const auto& known : kButtons) {
         if (strcasecmp(name, known.name) == 0) {
             *button = known.button;
@@ -134,7 +145,8 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
             hasValue = true;
         }
         const bool takesValue = name == "--answer" || name == "--press" || name == "--ticks" || name == "--source" ||
-                                name == "--snapshot-dir";
+                                name == "--snapshot-dir" || name == "--output" || name == "--record" ||
+                                name == "--output-size";
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
@@ -156,7 +168,7 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
             ButtonPress press;
             if (!ParsePress(value, &press)) {
                 *error = "--press takes TICK:BUTTON with BUTTON one of start, stop, intercept, snapshot, exit, "
-                         "version; not '" + value + "'";
+                         "version, record; not '" + value + "'";
                 return false;
             }
             options->presses.push_back(press);
@@ -178,6 +190,14 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
                 return false;
             }
             options->snapshotDir = value;
+        } else if (name == "--output" || name == "--record") {
+            if (value.empty()) {
+                *error = name + " needs a " + (name == "--output" ? "pipeline description" : "file name");
+                return false;
+            }
+            (name == "--output" ? options->outputs : options->recordings).push_back(value);
+        } else if (name == "--output-size") {
+            if (!ParseOutputSize(value, &options->outputSize, error)) return false;
         } else if (name == "--headless") {
             options->headless = true;
         } else if (name == "--no-test-camera") {

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-enum class Button { Start, Stop, Intercept, Snapshot, Exit, Version };
+#include "output/scaled_frame.h"
+
+enum class Button { Start, Stop, Intercept, Snapshot, Exit, Version, Record };
 
 struct ButtonPress {
     long tick;  // pressed once this many ticks have run
@@ -26,6 +28,9 @@ struct Options {
     bool demo = false;
     bool help = false;
     bool version = false;
+    std::vector<std::string> outputs;     // sink descriptions
+    std::vector<std::string> recordings;  // files
+    OutputSize outputSize;                // of outputs and recordings
 
     // Running with answers or presses given in advance, or without a window: nobody is
     // expected to be at the program.

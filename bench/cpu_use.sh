@@ -3,18 +3,20 @@
 # with Intercepter on, unattended and without a window: user + system time from
 # /proc/PID/stat over a stretch of the run after start-up, as a share of one core, for
 # the whole process and for each of its threads.
-#   bench/cpu_use.sh [BUILD_FOLDER] [SECONDS]      defaults: build 20
+#   bench/cpu_use.sh [BUILD_FOLDER] [SECONDS] [PROGRAM OPTIONS...]   defaults: build 20
+# Program options are added to the run, for example --record out.mkv.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
 seconds=${2:-20}
+shift $(( $# < 2 ? $# : 2 ))
 warm_up=3
 
 run=$(mktemp -d)
 trap 'rm -rf "$run"' EXIT
 cp -r "$build/bin/images" "$build/bin/vosk.cfg" "$run/"
 ticks=$(( (warm_up + seconds + 5) * 1000 / 30 ))
-(cd "$run" && exec "$build/bin/quenmire" --headless --answer yes --press 0:intercept --ticks "$ticks") \
+(cd "$run" && exec "$build/bin/quenmire" --headless --answer yes --press 0:intercept --ticks "$ticks" "$@") \
   >"$run/output.txt" 2>&1 &
 pid=$!
 
@@ -34,7 +36,7 @@ end_total=$(cpu_ticks /proc/$pid)
 end_time=$(date +%s.%N)
 per_second=$(getconf CLK_TCK)
 
-echo "quenmire with the test camera and Intercepter on, ${seconds} s after ${warm_up} s of start-up:"
+echo "quenmire with the test camera and Intercepter on${*:+, $*}, ${seconds} s after ${warm_up} s of start-up:"
 awk -v t="$((end_total - start_total))" -v hz="$per_second" -v s0="$start_time" -v s1="$end_time" \
   'BEGIN { printf "  whole process: %.1f %% of one core\n", 100 * t / hz / (s1 - s0) }'
 for task in /proc/$pid/task/*; do

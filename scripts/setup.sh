@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins fonts-ipafont-gothic
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-plugins-ugly
   libopencv-core-dev libopencv-imgproc-dev
   imagemagick
   librsvg2-bin dpkg-dev file xdg-user-dirs
