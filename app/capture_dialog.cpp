@@ -86,7 +86,7 @@ void CCaptureDialog::OnSysCommand(UINT nID, LPARAM lParam)
         CVersionDialog versionDialog;
         versionDialog.DoModal();
     } else if ((nID & 0xFFF0) == IDM_RECORD) {
-        FrameOutputs().ToggleRecording(m_snapshotPattern);
+        FrameOutputs().ToggleRecording(ProgramFilesInUse().snapshotFolder, m_snapshotPattern);
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }

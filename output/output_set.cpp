@@ -54,7 +54,7 @@ void OutputSet::HandOver(const DibImage& display, const DibImage& camera, const 
     ForgetEnded();
 }
 
-void OutputSet::ToggleRecording(const char* snapshotPattern)
+void OutputSet::ToggleRecording(const std::string& snapshotFolder, const char* snapshotPattern)
 {
     if (menuRecording_ != nullptr) {
         menuRecording_->EndStream();
@@ -62,7 +62,8 @@ void OutputSet::ToggleRecording(const char* snapshotPattern)
         ForgetEnded();
         return;
     }
-    const std::filesystem::path folder = std::filesystem::path(NativeFileName(snapshotPattern)).parent_path();
+    const std::filesystem::path folder =
+        std::filesystem::path(snapshotFolder) / std::filesystem::path(NativeFileName(snapshotPattern)).parent_path();
     std::filesystem::path path;
     std::string error;
     std::unique_ptr<FrameOutput> output = OpenNumberedRecording(folder, &menuCounter_, &path, &error);

@@ -30,8 +30,9 @@ public:
     void HandOver(const DibImage& display, const DibImage& camera, const LogoPlacement& logo);
 
     // The Record menu entry: starts a recording under the first free kRecordingPattern name
-    // in the folder of `snapshotPattern`, or finishes the one it started.
-    void ToggleRecording(const char* snapshotPattern);
+    // in the snapshots' folder (`snapshotPattern`'s own folder within `snapshotFolder`), or
+    // finishes the one it started.
+    void ToggleRecording(const std::string& snapshotFolder, const char* snapshotPattern);
 
     // Finishes every output, each file with its index, waiting for them; then none is left.
     void Close();
