@@ -17,6 +17,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -38,9 +39,9 @@ struct CameraSize {
     std::string Name() const { return std::to_string(width) + "x" + std::to_string(height); }
 };
 // Whole multiples of the display width, steps in 1/64ths, and other steps: each of the
-// resize's roads.
-constexpr CameraSize kCameraSizes[] = {{640, 480}, {1280, 720}, {1920, 1080}, {800, 600},
-                                       {160, 120}, {1024, 768}, {352, 288},   {176, 144}};
+// resize's roads, at common webcam modes.
+constexpr CameraSize kCameraSizes[] = {{640, 480}, {1280, 720}, {1920, 1080}, {800, 600}, {160, 120}, {1024, 768},
+                                       {352, 288}, {176, 144},  {1024, 576},  {960, 540}, {1600, 1200}};
 
 // The same pixels as a bottom-up DibImage and as a top-down cv::Mat.
 struct Picture {
@@ -94,10 +95,11 @@ const Picture& Logo()
 
 const Picture& Camera(const CameraSize& size)
 {
-    static std::map<int, Picture> frames;
-    auto found = frames.find(size.width);
+    static std::map<std::pair<int, int>, Picture> frames;  // two modes may share a width
+    const std::pair<int, int> key{size.width, size.height};
+    auto found = frames.find(key);
     if (found == frames.end()) {
-        found = frames.emplace(size.width, ScenePicture(size.width, size.height)).first;
+        found = frames.emplace(key, ScenePicture(size.width, size.height)).first;
     }
     return found->second;
 }

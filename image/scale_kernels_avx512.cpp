@@ -179,8 +179,8 @@ constexpr std::array<int8_t, 64> PixelBytes(int laneBytes, int channelStep)
     return control;
 }
 
-QM_TARGET_AVX512 void InterpolateAvx512(const RowSamples& rows, const ColumnSamples& columns, int32_t first,
-                                        int32_t last)
+QM_TARGET_AVX512 void InterpolateUnplannedAvx512(const RowSamples& rows, const ColumnSamples& columns, int32_t first,
+                                                 int32_t last)
 {
     static constexpr std::array<std::array<int8_t, 64>, 6> kLift{LiftControl(0), LiftControl(1), LiftControl(2),
                                                                  LiftControl(3), LiftControl(4), LiftControl(5)};
@@ -226,6 +226,126 @@ QM_TARGET_AVX512 void InterpolateAvx512(const RowSamples& rows, const ColumnSamp
     });
 }
 
+// The plan of the interpolating kernel: each block's lift controls, whose lanes beyond
+// its columns repeat lane 0.
+QM_TARGET_AVX512 void PlanBlocksAvx512(const ColumnSamples& columns, int32_t count, int64_t rowBytes,
+                                       WindowBlocks* plan)
+{
+    // Byte 0 of each lane from the window, bytes 6 and 7 the bias bits, the rest zero.
+    static constexpr std::array<int8_t, 64> kPattern = [] {
+        std::array<int8_t, 64> pattern{};
+        for (int k = 0; k < 64; ++k) {
+            pattern[k] = static_cast<int8_t>(k % 8 == 6 ? kBiasBits >> 48 & 0xFF : k % 8 == 7 ? kBiasBits >> 56 : 0);
+        }
+        return pattern;
+    }();
+    const __m512i pattern = Control(kPattern);
+    plan->count = 0;
+    plan->end = 0;
+    ForEachBlock(columns.offset, 0, count, [&](int32_t j, auto n) QM_TARGET_AVX512 {
+        if (plan->count == WindowBlocks::kMostBlocks || plan->end != j) {
+            return;
+        }
+        WindowBlock& block = plan->block[plan->count++];
+        const PairBlock pairs = MakePairBlock(columns.offset + j, n, pattern);
+        // Lanes beyond the block read pair 0; bytes 1 to 5 of each lane stay zero.
+        const __m512i control = _mm512_mask_mov_epi8(pattern, 0x0101010101010101, pairs.control);
+        for (int b = 0; b < 6; ++b) {
+            _mm512_store_si512(block.lift[b], _mm512_mask_add_epi8(control, 0x0101010101010101, control,
+                                                                   _mm512_set1_epi8(static_cast<char>(b))));
+        }
+        block.first = j;
+        block.count = n;
+        block.span = static_cast<int32_t>(pairs.span);
+        block.full = std::is_same_v<decltype(n), FullBlock>;
+        block.inside = columns.offset[j] + kWindow <= rowBytes;
+        plan->end = j + n;
+    });
+}
+
+// Byte 3p + c of a block's pixels comes from byte 8p of channel c's truncated values:
+// blue and green from the two tables of a vpermt2b, then red into every third byte.
+constexpr std::array<int8_t, 64> kBlueGreen = [] {
+    std::array<int8_t, 64> control{};
+    for (int k = 0; k < 24; ++k) {
+        control[k] = static_cast<int8_t>(k / 3 * 8 + (k % 3 == 1 ? 64 : 0));
+    }
+    return control;
+}();
+constexpr std::array<int8_t, 64> kRed = PixelBytes(8, 0);
+constexpr __mmask64 kRedBytes = 0x924924;  // bytes 3p + 2 of eight pixels
+
+// The pixels of one planned block in every row of the group.
+template <typename Count>
+[[gnu::always_inline]] QM_TARGET_AVX512 inline void PlannedBlock(const RowSamples& rows, const WindowBlock& block,
+                                                                 int32_t offset, const double* fraction, Count n,
+                                                                 const __m512d (&fy)[RowSamples::kMostRows])
+{
+    constexpr __mmask64 kLowBytes = 0x0101010101010101;  // byte 0 of each 64-bit lane
+    const uint8_t* top = rows.top + offset;
+    const uint8_t* bottom = rows.bottom + offset;
+    const Window upper = block.inside ? Window{_mm512_loadu_si512(top), _mm512_loadu_si512(top + 64)}
+                                      : LoadWindow(top, block.span);
+    const Window lower = block.inside ? Window{_mm512_loadu_si512(bottom), _mm512_loadu_si512(bottom + 64)}
+                                      : LoadWindow(bottom, block.span);
+    // Each pair byte straight from the window to a biased double.
+    const auto lifted = [&](const Window& window, int byte) QM_TARGET_AVX512 {
+        return _mm512_castsi512_pd(_mm512_mask2_permutex2var_epi8(window.low, _mm512_load_si512(block.lift[byte]),
+                                                                  kLowBytes, window.high));
+    };
+    BilinearTerms<__v8df> terms[3];
+#pragma GCC unroll 3
+    for (int c = 0; c < 3; ++c) {
+        TermsOfBiased(lifted(upper, c), lifted(upper, c + 3), lifted(lower, c), lifted(lower, c + 3), terms[c]);
+    }
+    __m512d fx;
+    if constexpr (std::is_same_v<Count, FullBlock>) {
+        fx = _mm512_loadu_pd(fraction);
+    } else {
+        fx = _mm512_maskz_loadu_pd(FirstLanes(n), fraction);
+    }
+    const __m512i blueGreen = Control(kBlueGreen), red = Control(kRed);
+    for (int r = 0; r < rows.count; ++r) {
+        __m512i channels[3];
+#pragma GCC unroll 3
+        for (int c = 0; c < 3; ++c) {
+            __m512d value;
+            BilinearValue(terms[c], fx, fy[r], value);
+            // The value lies in (-1, 256): truncation is all that ClampToByte does to it.
+            channels[c] = _mm512_cvttpd_epi64(value);
+        }
+        const __m512i pixels = _mm512_mask_permutexvar_epi8(
+            _mm512_permutex2var_epi8(channels[0], blueGreen, channels[1]), kRedBytes, red, channels[2]);
+        StoreBlock(rows.out[r] + 3 * int64_t{block.first}, pixels, n);
+    }
+}
+
+// The planned blocks first, any columns the plan does not cover as they come.
+QM_TARGET_AVX512 void InterpolateAvx512(const RowSamples& rows, const ColumnSamples& columns, int32_t first,
+                                        int32_t last)
+{
+    const WindowBlocks* plan = columns.blocks;
+    if (plan == nullptr || plan->count == 0 || first != 0 || plan->end > last) {
+        InterpolateUnplannedAvx512(rows, columns, first, last);
+        return;
+    }
+    __m512d fy[RowSamples::kMostRows];
+    for (int r = 0; r < rows.count; ++r) {
+        fy[r] = _mm512_set1_pd(rows.fraction[r]);
+    }
+    for (int b = 0; b < plan->count; ++b) {
+        const WindowBlock& block = plan->block[b];
+        const int32_t offset = columns.offset[block.first];
+        const double* fraction = columns.fraction + block.first;
+        if (block.full) {
+            PlannedBlock(rows, block, offset, fraction, FullBlock{}, fy);
+        } else {
+            PlannedBlock(rows, block, offset, fraction, block.count, fy);
+        }
+    }
+    InterpolateUnplannedAvx512(rows, columns, plan->end, last);
+}
+
 QM_TARGET_AVX512 void InterpolateDyadicAvx512(const RowSamples& rows, const ColumnSamples& columns, int32_t first,
                                               int32_t last)
 {
@@ -261,6 +381,6 @@ QM_TARGET_AVX512 void InterpolateDyadicAvx512(const RowSamples& rows, const Colu
 const ScaleRowKernels& Avx512ScaleRowKernels()
 {
     static const ScaleRowKernels kernels{GatherPixelsAvx512, Avx2ScaleRowKernels().blend, InterpolateAvx512,
-                                         InterpolateDyadicAvx512};
+                                         InterpolateDyadicAvx512, PlanBlocksAvx512};
     return kernels;
 }

@@ -82,12 +82,14 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtChosenSizes)
     }
 }
 
-// The camera sizes the display image is made from, each into a destination full of a
-// sentinel, so that a pixel written where the formula writes none shows.
+// The camera sizes the display image is made from, and odd widths beside the ones whose
+// factor is not a binary fraction, each into a destination full of a sentinel, so that a
+// pixel written where the formula writes none shows.
 TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtCameraSizes)
 {
-    const Size cameras[] = {{800, 600}, {1024, 768}, {352, 288}, {1280, 960}, {1600, 1200},
-                            {176, 144}, {160, 120},  {640, 480}, {1280, 720}, {1920, 1080}};
+    const Size cameras[] = {{800, 600},  {1024, 768}, {352, 288},  {1280, 960}, {1600, 1200}, {176, 144},
+                            {160, 120},  {640, 480},  {1280, 720}, {1920, 1080}, {1024, 576}, {960, 540},
+                            {1023, 577}, {351, 289},  {177, 143},  {961, 541},   {1601, 1199}};
     int index = 500;
     for (const Size camera : cameras) {
         for (const int palette : {0, 4}) {
