@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstring>
 
 #include "user_internal.h"
 
@@ -58,6 +59,26 @@ Window* ContextTarget(HDC hdc, QRect* clip)
 void ShowDrawn(const Window& window, const QRect& area)
 {
     if (window.widget && !area.isEmpty()) window.widget->update(area);
+}
+
+// Pixels of a 24-bit DIB row as the backing image holds them, opaque. The three bytes
+// blue, green, red read as a little-endian word are already 0x??RRGGBB, so four pixels
+// come out of three words.
+void CopyRowOpaque(const uint8_t* row, int64_t count, QRgb* line)
+{
+    int64_t x = 0;
+    for (; x + 4 <= count; x += 4) {
+        uint32_t words[3];
+        std::memcpy(words, row + 3 * x, sizeof words);
+        line[x] = 0xFF000000u | words[0];
+        line[x + 1] = 0xFF000000u | words[0] >> 24 | words[1] << 8;
+        line[x + 2] = 0xFF000000u | words[1] >> 16 | words[2] << 16;
+        line[x + 3] = 0xFF000000u | words[2] >> 8;
+    }
+    for (; x < count; ++x) {
+        const uint8_t* pixel = row + 3 * x;
+        line[x] = qRgb(pixel[2], pixel[1], pixel[0]);
+    }
 }
 
 // One row of a 24-bit DIB, or null outside it. `rowFromTop` counts from the picture's top.
@@ -211,11 +232,19 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, 
     const int64_t topRowFromTop = header.biHeight > 0 ? rows - (static_cast<int64_t>(ySrc) + SrcHeight) : ySrc;
 
     const QRect target = PixelRect(xDest, yDest, int64_t{xDest} + DestWidth, int64_t{yDest} + DestHeight) & clip;
+    const bool oneToOne = SrcWidth == DestWidth && SrcHeight == DestHeight;
     for (int y = target.top(); y <= target.bottom(); ++y) {
         const int64_t sourceRow = topRowFromTop + static_cast<int64_t>(y - yDest) * SrcHeight / DestHeight;
         const uint8_t* row = DibRow(bits, stride, header.biHeight, sourceRow);
         if (row == nullptr) continue;
         auto* line = reinterpret_cast<QRgb*>(window->backing.scanLine(y));
+        if (oneToOne) {
+            // Unscaled, as a program paints its picture: the source columns that exist, in a run.
+            const int64_t first = std::max<int64_t>(target.left(), int64_t{xDest} - xSrc);
+            const int64_t end = std::min<int64_t>(int64_t{target.right()} + 1, int64_t{xDest} - xSrc + width);
+            if (first < end) CopyRowOpaque(row + (first - xDest + xSrc) * 3, end - first, line + first);
+            continue;
+        }
         for (int x = target.left(); x <= target.right(); ++x) {
             const int64_t sourceColumn = xSrc + static_cast<int64_t>(x - xDest) * SrcWidth / DestWidth;
             if (sourceColumn < 0 || sourceColumn >= width) continue;
