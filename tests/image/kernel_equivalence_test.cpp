@@ -203,7 +203,9 @@ TEST_P(KernelTest, MaskMatchesThePlainFormulaOnEveryColour)
 
 TEST_P(KernelTest, MaskMatchesOnRandomImages)
 {
-    ForEachSize({{1, 1}, {5, 2}, {7, 3}, {8, 1}, {9, 2}, {16, 3}, {17, 5}, {641, 481}, {320, 240}}, 3000,
+    ForEachSize({{1, 1}, {5, 2}, {7, 3}, {8, 1}, {9, 2}, {16, 3}, {17, 5}, {21, 2}, {22, 3}, {37, 2}, {38, 3}, {641, 481},
+                 {320, 240}},
+                3000,
                 [](Size size, std::mt19937& random) {
                     const DibImage source = RandomImage(size.width, size.height, random);
                     const auto bound = [&](int low, int span) { return static_cast<uint8_t>(low + random() % span); };
@@ -228,7 +230,7 @@ void ExpectCentroidMatches(const DibImage& image, BgrPixel colour)
 
 TEST_P(KernelTest, CentroidMatchesOnRandomImages)
 {
-    ForEachSize({{1, 1}, {5, 2}, {8, 3}, {9, 4}, {15, 2}, {31, 7}, {641, 481}, {320, 240}}, 4000,
+    ForEachSize({{1, 1}, {5, 2}, {8, 3}, {9, 4}, {15, 2}, {22, 3}, {31, 7}, {38, 2}, {641, 481}, {320, 240}}, 4000,
                 [](Size size, std::mt19937& random) {
                     const DibImage image = RandomImage(size.width, size.height, random, 3);
                     ExpectCentroidMatches(image, image_test::PixelOf(image, size.width / 2, size.height / 2));
