@@ -226,8 +226,8 @@ QM_TARGET_AVX512 void InterpolateUnplannedAvx512(const RowSamples& rows, const C
     });
 }
 
-// The plan of the interpolating kernel: each block's lift controls, whose lanes beyond
-// its columns repeat lane 0.
+// The plan of the interpolating kernel: the blocks ForEachBlock makes, up to the plan's
+// capacity, with their lift controls.
 QM_TARGET_AVX512 void PlanBlocksAvx512(const ColumnSamples& columns, int32_t count, int64_t rowBytes,
                                        WindowBlocks* plan)
 {
@@ -248,7 +248,8 @@ QM_TARGET_AVX512 void PlanBlocksAvx512(const ColumnSamples& columns, int32_t cou
         }
         WindowBlock& block = plan->block[plan->count++];
         const PairBlock pairs = MakePairBlock(columns.offset + j, n, pattern);
-        // Lanes beyond the block read pair 0; bytes 1 to 5 of each lane stay zero.
+        // Byte 0 of each lane indexes the window (lanes beyond the block read some byte of
+        // it, and their values are never stored); bytes 1 to 5 stay zero.
         const __m512i control = _mm512_mask_mov_epi8(pattern, 0x0101010101010101, pairs.control);
         for (int b = 0; b < 6; ++b) {
             _mm512_store_si512(block.lift[b], _mm512_mask_add_epi8(control, 0x0101010101010101, control,
@@ -275,57 +276,49 @@ constexpr std::array<int8_t, 64> kBlueGreen = [] {
 constexpr std::array<int8_t, 64> kRed = PixelBytes(8, 0);
 constexpr __mmask64 kRedBytes = 0x924924;  // bytes 3p + 2 of eight pixels
 
-// The pixels of K planned blocks of n pixels each, in every row of the group. Two blocks
-// at once give the processor two independent chains to overlap.
-template <int K, typename Count>
-[[gnu::always_inline]] QM_TARGET_AVX512 inline void PlannedBlocks(const RowSamples& rows, const WindowBlock* blocks,
-                                                                  const ColumnSamples& columns, Count n,
-                                                                  const __m512d (&fy)[RowSamples::kMostRows])
+// The pixels of one planned block of n pixels, in every row of the group.
+template <typename Count>
+[[gnu::always_inline]] QM_TARGET_AVX512 inline void PlannedBlock(const RowSamples& rows, const WindowBlock& block,
+                                                                 const ColumnSamples& columns, Count n,
+                                                                 const __m512d (&fy)[RowSamples::kMostRows])
 {
     constexpr __mmask64 kLowBytes = 0x0101010101010101;  // byte 0 of each 64-bit lane
-    BilinearTerms<__v8df> terms[K][3];
-    __m512d fx[K];
-#pragma GCC unroll 2
-    for (int k = 0; k < K; ++k) {
-        const WindowBlock& block = blocks[k];
-        const int32_t offset = columns.offset[block.first];
-        const uint8_t* top = rows.top + offset;
-        const uint8_t* bottom = rows.bottom + offset;
-        const Window upper = block.inside ? Window{_mm512_loadu_si512(top), _mm512_loadu_si512(top + 64)}
-                                          : LoadWindow(top, block.span);
-        const Window lower = block.inside ? Window{_mm512_loadu_si512(bottom), _mm512_loadu_si512(bottom + 64)}
-                                          : LoadWindow(bottom, block.span);
-        // Each pair byte straight from the window to a biased double.
-        const auto lifted = [&](const Window& window, int byte) QM_TARGET_AVX512 {
-            return _mm512_castsi512_pd(_mm512_mask2_permutex2var_epi8(
-                window.low, _mm512_load_si512(block.lift[byte]), kLowBytes, window.high));
-        };
+    const int32_t offset = columns.offset[block.first];
+    const uint8_t* top = rows.top + offset;
+    const uint8_t* bottom = rows.bottom + offset;
+    const Window upper = block.inside ? Window{_mm512_loadu_si512(top), _mm512_loadu_si512(top + 64)}
+                                      : LoadWindow(top, block.span);
+    const Window lower = block.inside ? Window{_mm512_loadu_si512(bottom), _mm512_loadu_si512(bottom + 64)}
+                                      : LoadWindow(bottom, block.span);
+    // Each pair byte straight from the window to a biased double.
+    const auto lifted = [&](const Window& window, int byte) QM_TARGET_AVX512 {
+        return _mm512_castsi512_pd(
+            _mm512_mask2_permutex2var_epi8(window.low, _mm512_load_si512(block.lift[byte]), kLowBytes, window.high));
+    };
+    BilinearTerms<__v8df> terms[3];
 #pragma GCC unroll 3
-        for (int c = 0; c < 3; ++c) {
-            TermsOfBiased(lifted(upper, c), lifted(upper, c + 3), lifted(lower, c), lifted(lower, c + 3), terms[k][c]);
-        }
-        if constexpr (std::is_same_v<Count, FullBlock>) {
-            fx[k] = _mm512_loadu_pd(columns.fraction + block.first);
-        } else {
-            fx[k] = _mm512_maskz_loadu_pd(FirstLanes(n), columns.fraction + block.first);
-        }
+    for (int c = 0; c < 3; ++c) {
+        TermsOfBiased(lifted(upper, c), lifted(upper, c + 3), lifted(lower, c), lifted(lower, c + 3), terms[c]);
+    }
+    __m512d fx;
+    if constexpr (std::is_same_v<Count, FullBlock>) {
+        fx = _mm512_loadu_pd(columns.fraction + block.first);
+    } else {
+        fx = _mm512_maskz_loadu_pd(FirstLanes(n), columns.fraction + block.first);
     }
     const __m512i blueGreen = Control(kBlueGreen), red = Control(kRed);
     for (int r = 0; r < rows.count; ++r) {
-#pragma GCC unroll 2
-        for (int k = 0; k < K; ++k) {
-            __m512i channels[3];
+        __m512i channels[3];
 #pragma GCC unroll 3
-            for (int c = 0; c < 3; ++c) {
-                __m512d value;
-                BilinearValue(terms[k][c], fx[k], fy[r], value);
-                // The value lies in (-1, 256): truncation is all that ClampToByte does to it.
-                channels[c] = _mm512_cvttpd_epi64(value);
-            }
-            const __m512i pixels = _mm512_mask_permutexvar_epi8(
-                _mm512_permutex2var_epi8(channels[0], blueGreen, channels[1]), kRedBytes, red, channels[2]);
-            StoreBlock(rows.out[r] + 3 * int64_t{blocks[k].first}, pixels, n);
+        for (int c = 0; c < 3; ++c) {
+            __m512d value;
+            BilinearValue(terms[c], fx, fy[r], value);
+            // The value lies in (-1, 256): truncation is all that ClampToByte does to it.
+            channels[c] = _mm512_cvttpd_epi64(value);
         }
+        const __m512i pixels = _mm512_mask_permutexvar_epi8(
+            _mm512_permutex2var_epi8(channels[0], blueGreen, channels[1]), kRedBytes, red, channels[2]);
+        StoreBlock(rows.out[r] + 3 * int64_t{block.first}, pixels, n);
     }
 }
 
@@ -342,16 +335,12 @@ QM_TARGET_AVX512 void InterpolateAvx512(const RowSamples& rows, const ColumnSamp
     for (int r = 0; r < rows.count; ++r) {
         fy[r] = _mm512_set1_pd(rows.fraction[r]);
     }
-    int b = 0;
-    for (; b + 2 <= plan->count && plan->block[b].full && plan->block[b + 1].full; b += 2) {
-        PlannedBlocks<2>(rows, plan->block + b, columns, FullBlock{}, fy);
-    }
-    for (; b < plan->count; ++b) {
+    for (int b = 0; b < plan->count; ++b) {
         const WindowBlock& block = plan->block[b];
         if (block.full) {
-            PlannedBlocks<1>(rows, &block, columns, FullBlock{}, fy);
+            PlannedBlock(rows, block, columns, FullBlock{}, fy);
         } else {
-            PlannedBlocks<1>(rows, &block, columns, block.count, fy);
+            PlannedBlock(rows, block, columns, block.count, fy);
         }
     }
     InterpolateUnplannedAvx512(rows, columns, plan->end, last);
