@@ -107,7 +107,7 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaWhereThePathsChange)
         {{40, 30}, {320, 240}},   {{160, 144}, {320, 240}}, {{176, 120}, {320, 240}}, {{700, 50}, {1100, 60}},
         {{1000, 9}, {1600, 7}},   {{1930, 1090}, {320, 240}}, {{1900, 1000}, {320, 240}}, {{2500, 300}, {97, 50}},
         {{7000, 5}, {100, 3}},    {{321, 241}, {320, 240}}, {{319, 239}, {320, 240}}, {{4, 4}, {11, 13}},
-        // Blocks of six columns (a step of 6.3), more than a chunk's plan holds; three
+        // Blocks of seven columns (a step of 6.3), more than a chunk's plan holds; three
         // chunks; windows that reach the end of the row.
         {{3150, 10}, {500, 5}},   {{5000, 7}, {1100, 3}},   {{130, 4}, {100, 3}},     {{43, 6}, {40, 5}},
     };
