@@ -17,17 +17,6 @@ constexpr int kColumnUnit = 64;  // so that 64 - x fits a signed byte weight
 constexpr int kRowUnit = 128;
 constexpr int kUnitShift = 13;  // log2 of kColumnUnit * kRowUnit
 
-// Where the destination columns sample the source rows, one entry per column: the byte
-// offset of its left neighbour in a row, its fraction fx, and, when fx is a multiple of
-// 1/64, its byte weights 64 - x, x three times over (one pair per channel) and two zero
-// bytes, as the integer kernels multiply them.
-struct ColumnSamples {
-    const int32_t* offset;
-    const double* fraction;
-    const uint64_t* weights;
-    const struct WindowBlocks* blocks;  // the AVX-512 kernels' plan of these columns, or null
-};
-
 // Consecutive columns whose neighbour pairs lie in one 128-byte window of a source row,
 // as the AVX-512 kernels read them; worked out once per resize rather than per row.
 struct WindowBlock {
@@ -45,6 +34,17 @@ struct WindowBlocks {
     WindowBlock block[kMostBlocks];
     int count = 0;
     int32_t end = 0;  // the first column the blocks do not cover
+};
+
+// Where the destination columns sample the source rows, one entry per column: the byte
+// offset of its left neighbour in a row, its fraction fx, and, when fx is a multiple of
+// 1/64, its byte weights 64 - x, x three times over (one pair per channel) and two zero
+// bytes, as the integer kernels multiply them.
+struct ColumnSamples {
+    const int32_t* offset;
+    const double* fraction;
+    const uint64_t* weights;
+    const WindowBlocks* blocks;  // the AVX-512 kernels' plan of these columns, or null
 };
 
 // Destination rows that sample the same two source rows, iv (top) and iv + 1 (bottom),
