@@ -276,50 +276,84 @@ constexpr std::array<int8_t, 64> kBlueGreen = [] {
 constexpr std::array<int8_t, 64> kRed = PixelBytes(8, 0);
 constexpr __mmask64 kRedBytes = 0x924924;  // bytes 3p + 2 of eight pixels
 
+// A planned block's window of one source row, whole registers when the row holds them.
+[[gnu::always_inline]] QM_TARGET_AVX512 inline Window ReadWindow(const uint8_t* row, const WindowBlock& block)
+{
+    return block.inside ? Window{_mm512_loadu_si512(row), _mm512_loadu_si512(row + 64)} : LoadWindow(row, block.span);
+}
+
+// Pair byte `byte` of each of the block's pixels, straight from the window to a biased double.
+[[gnu::always_inline]] QM_TARGET_AVX512 inline __m512d Lifted(const Window& window, const WindowBlock& block, int byte)
+{
+    constexpr __mmask64 kLowBytes = 0x0101010101010101;  // byte 0 of each 64-bit lane
+    return _mm512_castsi512_pd(
+        _mm512_mask2_permutex2var_epi8(window.low, _mm512_load_si512(block.lift[byte]), kLowBytes, window.high));
+}
+
+template <typename Count>
+[[gnu::always_inline]] QM_TARGET_AVX512 inline __m512d Fractions(const double* fraction, Count n)
+{
+    if constexpr (std::is_same_v<Count, FullBlock>) {
+        return _mm512_loadu_pd(fraction);
+    } else {
+        return _mm512_maskz_loadu_pd(FirstLanes(n), fraction);
+    }
+}
+
+// The three channels' truncated values as the block's 3 n bytes.
+template <typename Count>
+[[gnu::always_inline]] QM_TARGET_AVX512 inline void StoreChannels(uint8_t* out, const __m512d (&values)[3], Count n)
+{
+    // The values lie in (-1, 256): truncation is all that ClampToByte does to them.
+    const __m512i blue = _mm512_cvttpd_epi64(values[0]), green = _mm512_cvttpd_epi64(values[1]);
+    const __m512i pixels = _mm512_mask_permutexvar_epi8(_mm512_permutex2var_epi8(blue, Control(kBlueGreen), green),
+                                                        kRedBytes, Control(kRed), _mm512_cvttpd_epi64(values[2]));
+    StoreBlock(out, pixels, n);
+}
+
 // The pixels of one planned block of n pixels, in every row of the group.
 template <typename Count>
 [[gnu::always_inline]] QM_TARGET_AVX512 inline void PlannedBlock(const RowSamples& rows, const WindowBlock& block,
                                                                  const ColumnSamples& columns, Count n,
                                                                  const __m512d (&fy)[RowSamples::kMostRows])
 {
-    constexpr __mmask64 kLowBytes = 0x0101010101010101;  // byte 0 of each 64-bit lane
     const int32_t offset = columns.offset[block.first];
-    const uint8_t* top = rows.top + offset;
-    const uint8_t* bottom = rows.bottom + offset;
-    const Window upper = block.inside ? Window{_mm512_loadu_si512(top), _mm512_loadu_si512(top + 64)}
-                                      : LoadWindow(top, block.span);
-    const Window lower = block.inside ? Window{_mm512_loadu_si512(bottom), _mm512_loadu_si512(bottom + 64)}
-                                      : LoadWindow(bottom, block.span);
-    // Each pair byte straight from the window to a biased double.
-    const auto lifted = [&](const Window& window, int byte) QM_TARGET_AVX512 {
-        return _mm512_castsi512_pd(
-            _mm512_mask2_permutex2var_epi8(window.low, _mm512_load_si512(block.lift[byte]), kLowBytes, window.high));
-    };
+    const Window upper = ReadWindow(rows.top + offset, block);
+    const Window lower = ReadWindow(rows.bottom + offset, block);
     BilinearTerms<__v8df> terms[3];
 #pragma GCC unroll 3
     for (int c = 0; c < 3; ++c) {
-        TermsOfBiased(lifted(upper, c), lifted(upper, c + 3), lifted(lower, c), lifted(lower, c + 3), terms[c]);
+        TermsOfBiased(Lifted(upper, block, c), Lifted(upper, block, c + 3), Lifted(lower, block, c),
+                      Lifted(lower, block, c + 3), terms[c]);
     }
-    __m512d fx;
-    if constexpr (std::is_same_v<Count, FullBlock>) {
-        fx = _mm512_loadu_pd(columns.fraction + block.first);
-    } else {
-        fx = _mm512_maskz_loadu_pd(FirstLanes(n), columns.fraction + block.first);
-    }
-    const __m512i blueGreen = Control(kBlueGreen), red = Control(kRed);
+    const __m512d fx = Fractions(columns.fraction + block.first, n);
     for (int r = 0; r < rows.count; ++r) {
-        __m512i channels[3];
+        __m512d values[3];
 #pragma GCC unroll 3
         for (int c = 0; c < 3; ++c) {
-            __m512d value;
-            BilinearValue(terms[c], fx, fy[r], value);
-            // The value lies in (-1, 256): truncation is all that ClampToByte does to it.
-            channels[c] = _mm512_cvttpd_epi64(value);
+            BilinearValue(terms[c], fx, fy[r], values[c]);
         }
-        const __m512i pixels = _mm512_mask_permutexvar_epi8(
-            _mm512_permutex2var_epi8(channels[0], blueGreen, channels[1]), kRedBytes, red, channels[2]);
-        StoreBlock(rows.out[r] + 3 * int64_t{block.first}, pixels, n);
+        StoreChannels(rows.out[r] + 3 * int64_t{block.first}, values, n);
     }
+}
+
+// The pixels of one planned block in a lone row whose fy is 0. The formula's terms in fy
+// are then signed zeros, which change no byte: the value is (B - A) fx + A, and the
+// lower row is not read.
+template <typename Count>
+[[gnu::always_inline]] QM_TARGET_AVX512 inline void PlannedTopBlock(const RowSamples& rows, const WindowBlock& block,
+                                                                    const ColumnSamples& columns, Count n)
+{
+    const Window upper = ReadWindow(rows.top + columns.offset[block.first], block);
+    const __m512d fx = Fractions(columns.fraction + block.first, n);
+    __m512d values[3];
+#pragma GCC unroll 3
+    for (int c = 0; c < 3; ++c) {
+        const __m512d a = Lifted(upper, block, c);
+        const __m512d right = Lifted(upper, block, c + 3) - a;
+        values[c] = right * fx + (a - kBias);
+    }
+    StoreChannels(rows.out[0] + 3 * int64_t{block.first}, values, n);
 }
 
 // The planned blocks first, any columns the plan does not cover as they come.
@@ -335,9 +369,14 @@ QM_TARGET_AVX512 void InterpolateAvx512(const RowSamples& rows, const ColumnSamp
     for (int r = 0; r < rows.count; ++r) {
         fy[r] = _mm512_set1_pd(rows.fraction[r]);
     }
+    const bool topOnly = rows.count == 1 && rows.fraction[0] == 0.0;
     for (int b = 0; b < plan->count; ++b) {
         const WindowBlock& block = plan->block[b];
-        if (block.full) {
+        if (topOnly && block.full) {
+            PlannedTopBlock(rows, block, columns, FullBlock{});
+        } else if (topOnly) {
+            PlannedTopBlock(rows, block, columns, block.count);
+        } else if (block.full) {
             PlannedBlock(rows, block, columns, FullBlock{}, fy);
         } else {
             PlannedBlock(rows, block, columns, block.count, fy);
