@@ -110,6 +110,9 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaWhereThePathsChange)
         // Blocks of seven columns (a step of 6.3), more than a chunk's plan holds; three
         // chunks; windows that reach the end of the row.
         {{3150, 10}, {500, 5}},   {{5000, 7}, {1100, 3}},   {{130, 4}, {100, 3}},     {{43, 6}, {40, 5}},
+        // Every row's fy 0 and every column's fx not a binary fraction: rows from their
+        // upper source row alone.
+        {{1024, 480}, {320, 240}}, {{1023, 478}, {320, 239}}, {{176, 240}, {320, 240}},
     };
     int index = 600;
     for (const auto& pair : pairs) {

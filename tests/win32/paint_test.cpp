@@ -158,6 +158,14 @@ TEST_F(PaintTest, OneToOneCopiesAreExactAtEveryWidthAndOffset)
             }
         }
     }
+    // A run that starts left of the control: its first columns fall outside.
+    InvalidateRect(display_, nullptr, TRUE);
+    PumpPending();
+    const TestDib wide(40, 2);
+    ASSERT_EQ(2, StretchDIBits(dc, -5, 3, 40, 2, 0, 0, 40, 2, wide.bits.data(), &wide.info, DIB_RGB_COLORS, SRCCOPY));
+    const QImage shown = Picture(display_);
+    for (int x = 0; x < 35; ++x) ASSERT_EQ(Expected(x + 5, 1), shown.pixel(x, 4)) << x;
+    EXPECT_EQ(buttonFace_, shown.pixel(35, 4));
     ReleaseDC(display_, dc);
 }
 
