@@ -17,6 +17,20 @@ QM_TARGET_AVX512 __mmask64 PixelBytes(int32_t n)
     return _bzhi_u64(~uint64_t{0}, static_cast<unsigned>(3 * n));
 }
 
+// True when a block of sixteen pixels from j is followed by at least 16 more bytes of
+// the row: a whole register may then be loaded, or stored when the bytes after the
+// block are written afterwards.
+constexpr bool InteriorBlock(int32_t j, int32_t count)
+{
+    return int64_t{j} + kPixels + 6 <= count;
+}
+
+// The first n pixels' bytes from `in` (all 64 bytes read for an interior block).
+QM_TARGET_AVX512 __m512i LoadBlock(const uint8_t* in, bool interior, __mmask64 bytes)
+{
+    return interior ? _mm512_loadu_si512(in) : _mm512_maskz_loadu_epi8(bytes, in);
+}
+
 // A vpermb control that fills byte b of lane p with channel pattern[b] of packed pixel
 // p (0 blue, 1 green, 2 red); bytes whose pattern is -1 are left to a zeroing mask.
 constexpr std::array<int8_t, 64> LaneControlBytes(std::array<int, 4> pattern)
@@ -98,7 +112,8 @@ QM_TARGET_AVX512 void MaskPixelsAvx512(const uint8_t* source, uint8_t* mask, int
         for (; blocks < kBatch && j < count; ++blocks, j += kPixels) {
             const int32_t n = count - j < kPixels ? count - j : kPixels;
             const __mmask64 bytesMask = PixelBytes(n);
-            const __m512i bytes = _mm512_maskz_loadu_epi8(bytesMask, source + 3 * int64_t{j});
+            const bool interior = InteriorBlock(j, count);
+            const __m512i bytes = LoadBlock(source + 3 * int64_t{j}, interior, bytesMask);
             const __m512i greenRed = _mm512_maskz_permutexvar_epi8(kWords, toGreenRed, bytes);
             const __m512i greenBlue = _mm512_maskz_permutexvar_epi8(kWords, toGreenBlue, bytes);
             const __m512i blueRed = _mm512_maskz_permutexvar_epi8(kWords, toBlueRed, bytes);
@@ -115,7 +130,13 @@ QM_TARGET_AVX512 void MaskPixelsAvx512(const uint8_t* source, uint8_t* mask, int
                 _mm512_min_epi32(redAbove, _mm512_sub_epi32(redSpan, redAbove)));
             const __mmask16 in = _mm512_cmpgt_epi32_mask(margin, undecided);
             const __m512i colours = _mm512_mask_blend_epi32(in, outsideLanes, insideLanes);
-            _mm512_mask_storeu_epi8(mask + 3 * int64_t{j}, bytesMask, _mm512_permutexvar_epi8(pack, colours));
+            // An interior block's store spills onto the next block, which is stored after it.
+            const __m512i packed = _mm512_permutexvar_epi8(pack, colours);
+            if (interior) {
+                _mm512_storeu_si512(mask + 3 * int64_t{j}, packed);
+            } else {
+                _mm512_mask_storeu_epi8(mask + 3 * int64_t{j}, bytesMask, packed);
+            }
             open[blocks] = static_cast<uint16_t>(_mm512_cmpeq_epi32_mask(margin, undecided) & _bzhi_u32(~0u, n));
             anyOpen |= open[blocks];
         }
@@ -141,7 +162,7 @@ QM_TARGET_AVX512 void CountColourAvx512(const uint8_t* row, int32_t count, BgrPi
         __m512i columns = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
         for (int32_t j = spanStart; j < spanEnd; j += kPixels) {
             const int32_t n = spanEnd - j < kPixels ? spanEnd - j : kPixels;
-            const __m512i bytes = _mm512_maskz_loadu_epi8(PixelBytes(n), row + 3 * int64_t{j});
+            const __m512i bytes = LoadBlock(row + 3 * int64_t{j}, InteriorBlock(j, count), PixelBytes(n));
             const __mmask16 same = _mm512_mask_cmpeq_epi32_mask(
                 static_cast<__mmask16>(_bzhi_u32(~0u, n)), _mm512_maskz_permutexvar_epi8(kPixelLanes, toLanes, bytes),
                 wanted);
@@ -163,7 +184,7 @@ QM_TARGET_AVX512 void KeyedCopyAvx512(const uint8_t* source, uint8_t* destinatio
     for (int32_t j = 0; j < count; j += kPixels) {
         const int32_t n = count - j < kPixels ? count - j : kPixels;
         const __mmask64 bytesMask = PixelBytes(n);
-        const __m512i bytes = _mm512_maskz_loadu_epi8(bytesMask, source + 3 * int64_t{j});
+        const __m512i bytes = LoadBlock(source + 3 * int64_t{j}, InteriorBlock(j, count), bytesMask);
         const uint64_t same = _mm512_cmpeq_epi8_mask(bytes, keyBytes);
         const uint64_t keyed = same & same >> 1 & same >> 2 & kFirstBytes;
         const uint64_t keyedBytes = keyed | keyed << 1 | keyed << 2;

@@ -23,8 +23,9 @@ struct ColumnChunk {
     int32_t count;  // columns of the chunk that have both neighbours
     int32_t wide;   // of those, the first ones whose pair is followed by two more bytes of the row
     bool dyadic;    // every fraction a multiple of 1 / kColumnUnit
+    WindowBlocks blocks;
 
-    ColumnSamples Samples() const { return {offset, fraction, weights}; }
+    ColumnSamples Samples() const { return {offset, fraction, weights, &blocks}; }
 };
 
 // floor() of a value in [0, 2^63), which truncation gives: positions here stay below
@@ -228,7 +229,7 @@ void GatherRows(const ScaleRowKernels& kernels, const RowSamples& rows, const Co
 
 const ScaleRowKernels& BaselineScaleRowKernels()
 {
-    static const ScaleRowKernels kernels{GatherPixels, BlendRows, InterpolatePixels, InterpolateDyadicPixels};
+    static const ScaleRowKernels kernels{GatherPixels, BlendRows, InterpolatePixels, InterpolateDyadicPixels, nullptr};
     return kernels;
 }
 
@@ -254,6 +255,9 @@ void ScaleImage(const DibImage& source, DibImage& destination)
         if (chunk.count == 0) {
             break;
         }
+        chunk.blocks.count = 0;
+        chunk.blocks.end = 0;
+        bool planned = kernels.planBlocks == nullptr;  // made when the double formula is first needed
         const auto pathOf = [&](int weight) {
             if (weight < 0) {
                 return RowPath::kDouble;
@@ -284,6 +288,10 @@ void ScaleImage(const DibImage& source, DibImage& destination)
             // The wide columns through the active level, the rest through the baseline,
             // which reads no byte past a pair.
             const bool dyadic = path == RowPath::kDyadic;
+            if (!dyadic && !planned) {
+                kernels.planBlocks(columns, chunk.wide, 3 * int64_t{sw}, &chunk.blocks);
+                planned = true;
+            }
             (dyadic ? kernels.interpolateDyadic : kernels.interpolate)(rows, columns, 0, chunk.wide);
             (dyadic ? baseline.interpolateDyadic : baseline.interpolate)(rows, columns, chunk.wide, chunk.count);
         }

@@ -17,6 +17,25 @@ constexpr int kColumnUnit = 64;  // so that 64 - x fits a signed byte weight
 constexpr int kRowUnit = 128;
 constexpr int kUnitShift = 13;  // log2 of kColumnUnit * kRowUnit
 
+// Consecutive columns whose neighbour pairs lie in one 128-byte window of a source row,
+// as the AVX-512 kernels read them; worked out once per resize rather than per row.
+struct WindowBlock {
+    // Per pair byte b (A0 A1 A2 B0 B1 B2): the vpermi2b control that puts byte b of
+    // pixel p's pair, from a window starting at the block's first pair, in the low byte
+    // of 64-bit lane p, with the high bytes of kBiasBits above it.
+    alignas(64) int8_t lift[6][64];
+    int32_t first, count;  // the columns, at most eight
+    int32_t span;          // window bytes the pairs need
+    bool full;             // eight columns with at least three more after them in the plan
+    bool inside;           // the whole 128-byte window lies inside the row
+};
+struct WindowBlocks {
+    static constexpr int kMostBlocks = 64;
+    WindowBlock block[kMostBlocks];
+    int count = 0;
+    int32_t end = 0;  // the first column the blocks do not cover
+};
+
 // Where the destination columns sample the source rows, one entry per column: the byte
 // offset of its left neighbour in a row, its fraction fx, and, when fx is a multiple of
 // 1/64, its byte weights 64 - x, x three times over (one pair per channel) and two zero
@@ -25,6 +44,7 @@ struct ColumnSamples {
     const int32_t* offset;
     const double* fraction;
     const uint64_t* weights;
+    const WindowBlocks* blocks;  // the AVX-512 kernels' plan of these columns, or null
 };
 
 // Destination rows that sample the same two source rows, iv (top) and iv + 1 (bottom),
@@ -58,6 +78,9 @@ struct ScaleRowKernels {
     // the formula is exact, and its truncation is
     // ((A (64 - x) + B x) (128 - y) + (C (64 - x) + D x) y) >> 13.
     ScaleRowKernel interpolateDyadic;
+    // Plans the blocks of columns 0 .. count - 1 for the interpolating kernels, or null
+    // when the level needs no plan. rowBytes is the source row's length.
+    void (*planBlocks)(const ColumnSamples& columns, int32_t count, int64_t rowBytes, WindowBlocks* blocks);
 };
 const ScaleRowKernels& BaselineScaleRowKernels();
 const ScaleRowKernels& Avx2ScaleRowKernels();

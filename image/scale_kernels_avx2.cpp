@@ -137,6 +137,6 @@ QM_TARGET_AVX2 void InterpolateDyadicAvx2(const RowSamples& rows, const ColumnSa
 const ScaleRowKernels& Avx2ScaleRowKernels()
 {
     static const ScaleRowKernels kernels{BaselineScaleRowKernels().gather, BlendRowsAvx2, InterpolateAvx2,
-                                         InterpolateDyadicAvx2};
+                                         InterpolateDyadicAvx2, nullptr};
     return kernels;
 }

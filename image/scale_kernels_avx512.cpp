@@ -179,8 +179,8 @@ constexpr std::array<int8_t, 64> PixelBytes(int laneBytes, int channelStep)
     return control;
 }
 
-QM_TARGET_AVX512 void InterpolateAvx512(const RowSamples& rows, const ColumnSamples& columns, int32_t first,
-                                        int32_t last)
+QM_TARGET_AVX512 void InterpolateUnplannedAvx512(const RowSamples& rows, const ColumnSamples& columns, int32_t first,
+                                                 int32_t last)
 {
     static constexpr std::array<std::array<int8_t, 64>, 6> kLift{LiftControl(0), LiftControl(1), LiftControl(2),
                                                                  LiftControl(3), LiftControl(4), LiftControl(5)};
@@ -226,6 +226,165 @@ QM_TARGET_AVX512 void InterpolateAvx512(const RowSamples& rows, const ColumnSamp
     });
 }
 
+// The plan of the interpolating kernel: the blocks ForEachBlock makes, up to the plan's
+// capacity, with their lift controls.
+QM_TARGET_AVX512 void PlanBlocksAvx512(const ColumnSamples& columns, int32_t count, int64_t rowBytes,
+                                       WindowBlocks* plan)
+{
+    // Byte 0 of each lane from the window, bytes 6 and 7 the bias bits, the rest zero.
+    static constexpr std::array<int8_t, 64> kPattern = [] {
+        std::array<int8_t, 64> pattern{};
+        for (int k = 0; k < 64; ++k) {
+            pattern[k] = static_cast<int8_t>(k % 8 == 6 ? kBiasBits >> 48 & 0xFF : k % 8 == 7 ? kBiasBits >> 56 : 0);
+        }
+        return pattern;
+    }();
+    const __m512i pattern = Control(kPattern);
+    plan->count = 0;
+    plan->end = 0;
+    ForEachBlock(columns.offset, 0, count, [&](int32_t j, auto n) QM_TARGET_AVX512 {
+        if (plan->count == WindowBlocks::kMostBlocks || plan->end != j) {
+            return;
+        }
+        WindowBlock& block = plan->block[plan->count++];
+        const PairBlock pairs = MakePairBlock(columns.offset + j, n, pattern);
+        // Byte 0 of each lane indexes the window (lanes beyond the block read some byte of
+        // it, and their values are never stored); bytes 1 to 5 stay zero.
+        const __m512i control = _mm512_mask_mov_epi8(pattern, 0x0101010101010101, pairs.control);
+        for (int b = 0; b < 6; ++b) {
+            _mm512_store_si512(block.lift[b], _mm512_mask_add_epi8(control, 0x0101010101010101, control,
+                                                                   _mm512_set1_epi8(static_cast<char>(b))));
+        }
+        block.first = j;
+        block.count = n;
+        block.span = static_cast<int32_t>(pairs.span);
+        block.full = std::is_same_v<decltype(n), FullBlock>;
+        block.inside = columns.offset[j] + kWindow <= rowBytes;
+        plan->end = j + n;
+    });
+}
+
+// Byte 3p + c of a block's pixels comes from byte 8p of channel c's truncated values:
+// blue and green from the two tables of a vpermt2b, then red into every third byte.
+constexpr std::array<int8_t, 64> kBlueGreen = [] {
+    std::array<int8_t, 64> control{};
+    for (int k = 0; k < 24; ++k) {
+        control[k] = static_cast<int8_t>(k / 3 * 8 + (k % 3 == 1 ? 64 : 0));
+    }
+    return control;
+}();
+constexpr std::array<int8_t, 64> kRed = PixelBytes(8, 0);
+constexpr __mmask64 kRedBytes = 0x924924;  // bytes 3p + 2 of eight pixels
+
+// A planned block's window of one source row, whole registers when the row holds them.
+[[gnu::always_inline]] QM_TARGET_AVX512 inline Window ReadWindow(const uint8_t* row, const WindowBlock& block)
+{
+    return block.inside ? Window{_mm512_loadu_si512(row), _mm512_loadu_si512(row + 64)} : LoadWindow(row, block.span);
+}
+
+// Pair byte `byte` of each of the block's pixels, straight from the window to a biased double.
+[[gnu::always_inline]] QM_TARGET_AVX512 inline __m512d Lifted(const Window& window, const WindowBlock& block, int byte)
+{
+    constexpr __mmask64 kLowBytes = 0x0101010101010101;  // byte 0 of each 64-bit lane
+    return _mm512_castsi512_pd(
+        _mm512_mask2_permutex2var_epi8(window.low, _mm512_load_si512(block.lift[byte]), kLowBytes, window.high));
+}
+
+template <typename Count>
+[[gnu::always_inline]] QM_TARGET_AVX512 inline __m512d Fractions(const double* fraction, Count n)
+{
+    if constexpr (std::is_same_v<Count, FullBlock>) {
+        return _mm512_loadu_pd(fraction);
+    } else {
+        return _mm512_maskz_loadu_pd(FirstLanes(n), fraction);
+    }
+}
+
+// The three channels' truncated values as the block's 3 n bytes.
+template <typename Count>
+[[gnu::always_inline]] QM_TARGET_AVX512 inline void StoreChannels(uint8_t* out, const __m512d (&values)[3], Count n)
+{
+    // The values lie in (-1, 256): truncation is all that ClampToByte does to them.
+    const __m512i blue = _mm512_cvttpd_epi64(values[0]), green = _mm512_cvttpd_epi64(values[1]);
+    const __m512i pixels = _mm512_mask_permutexvar_epi8(_mm512_permutex2var_epi8(blue, Control(kBlueGreen), green),
+                                                        kRedBytes, Control(kRed), _mm512_cvttpd_epi64(values[2]));
+    StoreBlock(out, pixels, n);
+}
+
+// The pixels of one planned block of n pixels, in every row of the group.
+template <typename Count>
+[[gnu::always_inline]] QM_TARGET_AVX512 inline void PlannedBlock(const RowSamples& rows, const WindowBlock& block,
+                                                                 const ColumnSamples& columns, Count n,
+                                                                 const __m512d (&fy)[RowSamples::kMostRows])
+{
+    const int32_t offset = columns.offset[block.first];
+    const Window upper = ReadWindow(rows.top + offset, block);
+    const Window lower = ReadWindow(rows.bottom + offset, block);
+    BilinearTerms<__v8df> terms[3];
+#pragma GCC unroll 3
+    for (int c = 0; c < 3; ++c) {
+        TermsOfBiased(Lifted(upper, block, c), Lifted(upper, block, c + 3), Lifted(lower, block, c),
+                      Lifted(lower, block, c + 3), terms[c]);
+    }
+    const __m512d fx = Fractions(columns.fraction + block.first, n);
+    for (int r = 0; r < rows.count; ++r) {
+        __m512d values[3];
+#pragma GCC unroll 3
+        for (int c = 0; c < 3; ++c) {
+            BilinearValue(terms[c], fx, fy[r], values[c]);
+        }
+        StoreChannels(rows.out[r] + 3 * int64_t{block.first}, values, n);
+    }
+}
+
+// The pixels of one planned block in a lone row whose fy is 0. The formula's terms in fy
+// are then signed zeros, which change no byte: the value is (B - A) fx + A, and the
+// lower row is not read.
+template <typename Count>
+[[gnu::always_inline]] QM_TARGET_AVX512 inline void PlannedTopBlock(const RowSamples& rows, const WindowBlock& block,
+                                                                    const ColumnSamples& columns, Count n)
+{
+    const Window upper = ReadWindow(rows.top + columns.offset[block.first], block);
+    const __m512d fx = Fractions(columns.fraction + block.first, n);
+    __m512d values[3];
+#pragma GCC unroll 3
+    for (int c = 0; c < 3; ++c) {
+        const __m512d a = Lifted(upper, block, c);
+        const __m512d right = Lifted(upper, block, c + 3) - a;
+        values[c] = right * fx + (a - kBias);
+    }
+    StoreChannels(rows.out[0] + 3 * int64_t{block.first}, values, n);
+}
+
+// The planned blocks first, any columns the plan does not cover as they come.
+QM_TARGET_AVX512 void InterpolateAvx512(const RowSamples& rows, const ColumnSamples& columns, int32_t first,
+                                        int32_t last)
+{
+    const WindowBlocks* plan = columns.blocks;
+    if (plan == nullptr || plan->count == 0 || first != 0 || plan->end > last) {
+        InterpolateUnplannedAvx512(rows, columns, first, last);
+        return;
+    }
+    __m512d fy[RowSamples::kMostRows];
+    for (int r = 0; r < rows.count; ++r) {
+        fy[r] = _mm512_set1_pd(rows.fraction[r]);
+    }
+    const bool topOnly = rows.count == 1 && rows.fraction[0] == 0.0;
+    for (int b = 0; b < plan->count; ++b) {
+        const WindowBlock& block = plan->block[b];
+        if (topOnly && block.full) {
+            PlannedTopBlock(rows, block, columns, FullBlock{});
+        } else if (topOnly) {
+            PlannedTopBlock(rows, block, columns, block.count);
+        } else if (block.full) {
+            PlannedBlock(rows, block, columns, FullBlock{}, fy);
+        } else {
+            PlannedBlock(rows, block, columns, block.count, fy);
+        }
+    }
+    InterpolateUnplannedAvx512(rows, columns, plan->end, last);
+}
+
 QM_TARGET_AVX512 void InterpolateDyadicAvx512(const RowSamples& rows, const ColumnSamples& columns, int32_t first,
                                               int32_t last)
 {
@@ -261,6 +420,6 @@ QM_TARGET_AVX512 void InterpolateDyadicAvx512(const RowSamples& rows, const Colu
 const ScaleRowKernels& Avx512ScaleRowKernels()
 {
     static const ScaleRowKernels kernels{GatherPixelsAvx512, Avx2ScaleRowKernels().blend, InterpolateAvx512,
-                                         InterpolateDyadicAvx512};
+                                         InterpolateDyadicAvx512, PlanBlocksAvx512};
     return kernels;
 }

@@ -3,7 +3,10 @@
 // is the same on a display and on Qt's offscreen platform.
 #include <QPainter>
 
+#include <immintrin.h>
+
 #include <algorithm>
+#include <cstring>
 
 #include "user_internal.h"
 
@@ -58,6 +61,44 @@ Window* ContextTarget(HDC hdc, QRect* clip)
 void ShowDrawn(const Window& window, const QRect& area)
 {
     if (window.widget && !area.isEmpty()) window.widget->update(area);
+}
+
+// Pixels of a 24-bit DIB row as the backing image holds them, opaque. The three bytes
+// blue, green, red read as a little-endian word are already 0x??RRGGBB, so four pixels
+// come out of three words.
+void CopyRowOpaque(const uint8_t* row, int64_t count, QRgb* line, int64_t x = 0)
+{
+    for (; x + 4 <= count; x += 4) {
+        uint32_t words[3];
+        std::memcpy(words, row + 3 * x, sizeof words);
+        line[x] = 0xFF000000u | words[0];
+        line[x + 1] = 0xFF000000u | words[0] >> 24 | words[1] << 8;
+        line[x + 2] = 0xFF000000u | words[1] >> 16 | words[2] << 16;
+        line[x + 3] = 0xFF000000u | words[2] >> 8;
+    }
+    for (; x < count; ++x) {
+        const uint8_t* pixel = row + 3 * x;
+        line[x] = qRgb(pixel[2], pixel[1], pixel[0]);
+    }
+}
+
+// The same with AVX2, eight pixels at a time: bytes 0..15 of a run of eight pixels and
+// bytes 12..27 (pixels 4..7 and the start of the ninth) fill the two halves of a
+// register, and a byte shuffle spreads each half's four pixels over four lanes.
+__attribute__((target("avx2"))) void CopyRowOpaqueAvx2(const uint8_t* row, int64_t count, QRgb* line)
+{
+    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,  //
+                                            0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    int64_t x = 0;
+    for (; x + 10 <= count; x += 8) {  // the loads reach 28 bytes into the run's 24
+        const uint8_t* bytes = row + 3 * x;
+        const __m256i pixels = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(bytes + 12),
+                                                   reinterpret_cast<const __m128i*>(bytes));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(line + x),
+                            _mm256_or_si256(_mm256_shuffle_epi8(pixels, spread), opaque));
+    }
+    CopyRowOpaque(row, count, line, x);
 }
 
 // One row of a 24-bit DIB, or null outside it. `rowFromTop` counts from the picture's top.
@@ -211,11 +252,27 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, 
     const int64_t topRowFromTop = header.biHeight > 0 ? rows - (static_cast<int64_t>(ySrc) + SrcHeight) : ySrc;
 
     const QRect target = PixelRect(xDest, yDest, int64_t{xDest} + DestWidth, int64_t{yDest} + DestHeight) & clip;
+    const bool oneToOne = SrcWidth == DestWidth && SrcHeight == DestHeight;
     for (int y = target.top(); y <= target.bottom(); ++y) {
         const int64_t sourceRow = topRowFromTop + static_cast<int64_t>(y - yDest) * SrcHeight / DestHeight;
         const uint8_t* row = DibRow(bits, stride, header.biHeight, sourceRow);
         if (row == nullptr) continue;
         auto* line = reinterpret_cast<QRgb*>(window->backing.scanLine(y));
+        if (oneToOne) {
+            // Unscaled, as a program paints its picture: the source columns that exist, in a run.
+            const int64_t first = std::max<int64_t>(target.left(), int64_t{xDest} - xSrc);
+            const int64_t end = std::min<int64_t>(int64_t{target.right()} + 1, int64_t{xDest} - xSrc + width);
+            if (first < end) {
+                static const bool avx2 = __builtin_cpu_supports("avx2");
+                const uint8_t* start = row + (first - xDest + xSrc) * 3;
+                if (avx2) {
+                    CopyRowOpaqueAvx2(start, end - first, line + first);
+                } else {
+                    CopyRowOpaque(start, end - first, line + first);
+                }
+            }
+            continue;
+        }
         for (int x = target.left(); x <= target.right(); ++x) {
             const int64_t sourceColumn = xSrc + static_cast<int64_t>(x - xDest) * SrcWidth / DestWidth;
             if (sourceColumn < 0 || sourceColumn >= width) continue;

@@ -82,12 +82,14 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtChosenSizes)
     }
 }
 
-// The camera sizes the display image is made from, each into a destination full of a
-// sentinel, so that a pixel written where the formula writes none shows.
+// The camera sizes the display image is made from, and odd widths beside the ones whose
+// factor is not a binary fraction, each into a destination full of a sentinel, so that a
+// pixel written where the formula writes none shows.
 TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtCameraSizes)
 {
-    const Size cameras[] = {{800, 600}, {1024, 768}, {352, 288}, {1280, 960}, {1600, 1200},
-                            {176, 144}, {160, 120},  {640, 480}, {1280, 720}, {1920, 1080}};
+    const Size cameras[] = {{800, 600},  {1024, 768}, {352, 288},  {1280, 960}, {1600, 1200}, {176, 144},
+                            {160, 120},  {640, 480},  {1280, 720}, {1920, 1080}, {1024, 576}, {960, 540},
+                            {1023, 577}, {351, 289},  {177, 143},  {961, 541},   {1601, 1199}};
     int index = 500;
     for (const Size camera : cameras) {
         for (const int palette : {0, 4}) {
@@ -105,6 +107,12 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaWhereThePathsChange)
         {{40, 30}, {320, 240}},   {{160, 144}, {320, 240}}, {{176, 120}, {320, 240}}, {{700, 50}, {1100, 60}},
         {{1000, 9}, {1600, 7}},   {{1930, 1090}, {320, 240}}, {{1900, 1000}, {320, 240}}, {{2500, 300}, {97, 50}},
         {{7000, 5}, {100, 3}},    {{321, 241}, {320, 240}}, {{319, 239}, {320, 240}}, {{4, 4}, {11, 13}},
+        // Blocks of seven columns (a step of 6.3), more than a chunk's plan holds; three
+        // chunks; windows that reach the end of the row.
+        {{3150, 10}, {500, 5}},   {{5000, 7}, {1100, 3}},   {{130, 4}, {100, 3}},     {{43, 6}, {40, 5}},
+        // Every row's fy 0 and every column's fx not a binary fraction: rows from their
+        // upper source row alone.
+        {{1024, 480}, {320, 240}}, {{1023, 478}, {320, 239}}, {{176, 240}, {320, 240}},
     };
     int index = 600;
     for (const auto& pair : pairs) {
@@ -201,7 +209,9 @@ TEST_P(KernelTest, MaskMatchesThePlainFormulaOnEveryColour)
 
 TEST_P(KernelTest, MaskMatchesOnRandomImages)
 {
-    ForEachSize({{1, 1}, {5, 2}, {7, 3}, {8, 1}, {9, 2}, {16, 3}, {17, 5}, {641, 481}, {320, 240}}, 3000,
+    ForEachSize({{1, 1}, {5, 2}, {7, 3}, {8, 1}, {9, 2}, {16, 3}, {17, 5}, {21, 2}, {22, 3}, {37, 2}, {38, 3}, {641, 481},
+                 {320, 240}},
+                3000,
                 [](Size size, std::mt19937& random) {
                     const DibImage source = RandomImage(size.width, size.height, random);
                     const auto bound = [&](int low, int span) { return static_cast<uint8_t>(low + random() % span); };
@@ -226,7 +236,7 @@ void ExpectCentroidMatches(const DibImage& image, BgrPixel colour)
 
 TEST_P(KernelTest, CentroidMatchesOnRandomImages)
 {
-    ForEachSize({{1, 1}, {5, 2}, {8, 3}, {9, 4}, {15, 2}, {31, 7}, {641, 481}, {320, 240}}, 4000,
+    ForEachSize({{1, 1}, {5, 2}, {8, 3}, {9, 4}, {15, 2}, {22, 3}, {31, 7}, {38, 2}, {641, 481}, {320, 240}}, 4000,
                 [](Size size, std::mt19937& random) {
                     const DibImage image = RandomImage(size.width, size.height, random, 3);
                     ExpectCentroidMatches(image, image_test::PixelOf(image, size.width / 2, size.height / 2));

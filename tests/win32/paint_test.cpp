@@ -132,6 +132,43 @@ TEST_F(PaintTest, SourceRectanglesOutsideTheImageAreClipped)
     ReleaseDC(display_, dc);
 }
 
+// One-to-one copies are converted a run of pixels at a time: every pixel of runs of many
+// widths and offsets, each image in a buffer of exactly its size, and nothing beside them.
+TEST_F(PaintTest, OneToOneCopiesAreExactAtEveryWidthAndOffset)
+{
+    const HDC dc = GetDC(display_);
+    for (const int width : {1, 3, 4, 7, 8, 9, 10, 11, 17, 31, 33, 64, 100, 263}) {
+        for (const int xSrc : {0, 1, 5}) {
+            const bool topDown = xSrc == 1;
+            SCOPED_TRACE(::testing::Message() << "width " << width << ", source x " << xSrc << (topDown ? ", top-down" : ""));
+            InvalidateRect(display_, nullptr, TRUE);
+            PumpPending();
+            const TestDib dib(width, 6, topDown);
+            const int xDest = 4 + xSrc % 3, yDest = 7;
+            // Source rows 1 to 5 counted from the top: y 0 for a bottom-up image, 1 for a top-down one.
+            ASSERT_EQ(5, StretchDIBits(dc, xDest, yDest, width, 5, xSrc, topDown ? 1 : 0, width, 5, dib.bits.data(),
+                                       &dib.info, DIB_RGB_COLORS, SRCCOPY));
+            const QImage shown = Picture(display_);
+            for (int y = yDest - 1; y <= yDest + 5; ++y) {
+                for (int x = xDest - 1; x <= std::min(xDest + width, shown.width() - 2); ++x) {
+                    const int column = x - xDest + xSrc, row = y - yDest + 1;  // the top row is not drawn
+                    const bool drawn = y >= yDest && y < yDest + 5 && x >= xDest && x < xDest + width && column < width;
+                    ASSERT_EQ(drawn ? Expected(column, row) : buttonFace_, shown.pixel(x, y)) << x << "," << y;
+                }
+            }
+        }
+    }
+    // A run that starts left of the control: its first columns fall outside.
+    InvalidateRect(display_, nullptr, TRUE);
+    PumpPending();
+    const TestDib wide(40, 2);
+    ASSERT_EQ(2, StretchDIBits(dc, -5, 3, 40, 2, 0, 0, 40, 2, wide.bits.data(), &wide.info, DIB_RGB_COLORS, SRCCOPY));
+    const QImage shown = Picture(display_);
+    for (int x = 0; x < 35; ++x) ASSERT_EQ(Expected(x + 5, 1), shown.pixel(x, 4)) << x;
+    EXPECT_EQ(buttonFace_, shown.pixel(35, 4));
+    ReleaseDC(display_, dc);
+}
+
 TEST_F(PaintTest, TopDownImagesAndScaling)
 {
     const HDC dc = GetDC(display_);
