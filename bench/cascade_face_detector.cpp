@@ -62,9 +62,6 @@ public:
         } catch (const std::exception&) {
             return false;
         }
-        std::stable_sort(faces.begin(), faces.end(), [](const FaceBox& a, const FaceBox& b) {
-            return int64_t{a.width} * a.height > int64_t{b.width} * b.height;
-        });
         return true;
     }
 

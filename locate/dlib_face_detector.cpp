@@ -39,10 +39,6 @@ public:
         } catch (const std::exception&) {
             return false;
         }
-        // dlib gives the most certain first; the locator wants the largest.
-        std::stable_sort(faces.begin(), faces.end(), [](const FaceBox& a, const FaceBox& b) {
-            return int64_t{a.width} * a.height > int64_t{b.width} * b.height;
-        });
         return true;
     }
 

@@ -10,7 +10,7 @@
 class FaceDetector {
 public:
     virtual ~FaceDetector() = default;
-    // Replaces faces with the boxes of the faces in picture, largest first. False when the
+    // Replaces faces with the boxes of the faces in picture, in any order. False when the
     // detector failed; it is then not asked again.
     virtual bool Detect(const DibImage& picture, std::vector<FaceBox>& faces) = 0;
 };

@@ -3,14 +3,25 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <time.h>
+
 namespace {
 
 // The skin a face follows lies within this share of its size beyond its box on each side,
 // and counts only when it covers at least kLeastSkin of the box.
 constexpr double kFollowMargin = 0.25;
 constexpr double kLeastSkin = 0.125;
-// The detector may use at most one part in this many of one core.
-constexpr int kDetectorShare = 10;
+// A detection is followed by a pause of this many times its processor time, so that the
+// detector stays under a tenth of one core with the waking and the copying around it.
+constexpr int kDetectorShare = 12;
+
+// The processor time the calling thread has used.
+std::chrono::nanoseconds ThreadProcessorTime()
+{
+    timespec used{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+}
 
 // The box of width x height centred on (x, y), widened by kFollowMargin on each side.
 FaceBox FollowRegion(int width, int height, double x, double y)
@@ -22,9 +33,17 @@ FaceBox FollowRegion(int width, int height, double x, double y)
 
 }  // namespace
 
-FaceLocator::FaceLocator(std::unique_ptr<FaceDetector> detector, SkinRange range, const DibImage& placementFrame,
+void KeepLargestFaces(std::vector<FaceBox>& faces)
+{
+    std::stable_sort(faces.begin(), faces.end(), [](const FaceBox& a, const FaceBox& b) {
+        return int64_t{a.width} * a.height > int64_t{b.width} * b.height;
+    });
+    if (faces.size() > kMostFaces) faces.resize(kMostFaces);
+}
+
+FaceLocator::FaceLocator(DetectorMaker makeDetector, SkinRange range, const DibImage& placementFrame,
                          BgrPixel logoKey, FaceLocatorSettings settings)
-    : m_detector(std::move(detector)),
+    : m_makeDetector(std::move(makeDetector)),
       m_settings(std::move(settings)),
       m_skin(range, placementFrame),
       m_shape(ShapeOf(placementFrame, logoKey)),
@@ -52,8 +71,14 @@ uint64_t FaceLocator::Detections() const
 // copies into it without the lock, and the lock is only held to pass flags and results.
 void FaceLocator::Work()
 {
+    const std::unique_ptr<FaceDetector> detector = m_makeDetector();
     std::vector<FaceBox> faces;
     std::unique_lock lock(m_mutex);
+    if (!detector) {
+        m_latest.failure = "the face detector could not start";
+        ++m_latest.number;
+        return;
+    }
     for (;;) {
         m_wake.wait(lock, [this] { return m_stopping || m_hasOffer; });
         if (m_stopping) return;
@@ -62,19 +87,23 @@ void FaceLocator::Work()
         lock.unlock();
 
         const auto start = std::chrono::steady_clock::now();
-        const bool found = m_detector->Detect(m_offered, faces);
-        const auto took = std::chrono::steady_clock::now() - start;
+        const auto processorStart = ThreadProcessorTime();
+        const bool found = detector->Detect(m_offered, faces);
+        const auto took = ThreadProcessorTime() - processorStart;
 
         lock.lock();
         m_latest.faces = faces;
         m_latest.taken = taken;
-        m_latest.failed = !found;
+        m_latest.failure = found ? nullptr : "the face detector failed";
         ++m_latest.number;
-        if (!found) return;
-        const auto pause = std::max(m_settings.detectionInterval, took * kDetectorShare);
+        if (!found) break;
+        const auto pause = std::max(m_settings.detectionInterval,
+                                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(took * kDetectorShare));
         if (m_wake.wait_until(lock, start + pause, [this] { return m_stopping; })) return;
         m_wantsPicture = true;
     }
+    // A failed detector is kept, unused, until the locator goes.
+    m_wake.wait(lock, [this] { return m_stopping; });
 }
 
 void FaceLocator::Offer(const DibImage& display)
@@ -98,18 +127,16 @@ void FaceLocator::TakeDetection(const DibImage& mask)
         latest = m_latest;
     }
     m_seen = latest.number;
-    if (latest.failed) {
+    KeepLargestFaces(latest.faces);
+    if (latest.failure != nullptr) {
         m_failed = true;
         m_tracks.clear();
-        std::fprintf(stderr, "quenmire: the face detector failed; the logo is placed by skin colour from now on\n");
+        std::fprintf(stderr, "quenmire: %s; the logo is placed by skin colour from now on\n", latest.failure);
         return;
     }
     // Faces found again take their new boxes; the others are held until they expire.
     std::vector<Track> tracks;
-    for (const FaceBox& face : latest.faces) {
-        if (tracks.size() == kMostFaces) break;
-        tracks.push_back(StartTrack(face, latest.taken, mask));
-    }
+    for (const FaceBox& face : latest.faces) tracks.push_back(StartTrack(face, latest.taken, mask));
     for (const Track& held : m_tracks) {
         if (tracks.size() == kMostFaces) break;
         const FaceBox heldBox = FollowRegion(held.width, held.height, held.x, held.y);
@@ -149,7 +176,7 @@ void FaceLocator::Follow(Track& track, const DibImage& mask) const
     track.y = skinY + track.offsetY;
 }
 
-void FaceLocator::Locate(const DibImage& display, std::vector<LogoPlacement>& logos)
+void FaceLocator::Locate(const DibImage& display, std::vector<LogoRect>& logos)
 {
     if (!m_failed) Offer(display);
     const DibImage& mask = m_skin.MakeMask(display);

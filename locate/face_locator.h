@@ -3,8 +3,9 @@
 // is given, at its own pace; a tick never waits for it and only reads its latest result.
 // Between detections each logo follows its face's skin; a face that is not found again is
 // held for holdTime, and with no face the logo goes back to the skin locator's placement.
-// A detector that fails is not asked again: the skin placement takes over, with one
-// message on standard error.
+// The detector is made on the worker thread, as making one can take a while. A detector
+// that cannot be made, or that fails, is not asked again: the skin placement takes over,
+// with one message on standard error.
 #pragma once
 
 #include <atomic>
@@ -22,6 +23,8 @@
 
 // The most faces that get a logo; the largest are chosen.
 constexpr size_t kMostFaces = 4;
+// Keeps the kMostFaces largest of faces, largest first.
+void KeepLargestFaces(std::vector<FaceBox>& faces);
 // A detection starts at most this often, and never more often than keeps the detector
 // under a tenth of one core.
 constexpr double kDetectionIntervalMs = 200;
@@ -36,16 +39,19 @@ struct FaceLocatorSettings {
 
 class FaceLocator : public LogoLocator {
 public:
+    // Makes the detector, or gives null when it cannot.
+    using DetectorMaker = std::function<std::unique_ptr<FaceDetector>()>;
+
     // placementFrame and logoKey give the size of the logo's drawn part.
-    FaceLocator(std::unique_ptr<FaceDetector> detector, SkinRange range, const DibImage& placementFrame,
-                BgrPixel logoKey, FaceLocatorSettings settings = {});
+    FaceLocator(DetectorMaker makeDetector, SkinRange range, const DibImage& placementFrame, BgrPixel logoKey,
+                FaceLocatorSettings settings = {});
     ~FaceLocator() override;
     FaceLocator(const FaceLocator&) = delete;
     FaceLocator& operator=(const FaceLocator&) = delete;
 
-    void Locate(const DibImage& display, std::vector<LogoPlacement>& logos) override;
+    void Locate(const DibImage& display, std::vector<LogoRect>& logos) override;
 
-    // Detections finished so far.
+    // Detections finished so far, and a failure to make the detector counts as one.
     uint64_t Detections() const;
 
 private:
@@ -64,7 +70,7 @@ private:
         std::vector<FaceBox> faces;
         TimePoint taken{};
         uint64_t number = 0;
-        bool failed = false;
+        const char* failure = nullptr;  // why there are no more detections
     };
 
     void Work();
@@ -73,7 +79,7 @@ private:
     void Follow(Track& track, const DibImage& mask) const;
     Track StartTrack(const FaceBox& face, TimePoint found, const DibImage& mask) const;
 
-    std::unique_ptr<FaceDetector> m_detector;
+    DetectorMaker m_makeDetector;
     FaceLocatorSettings m_settings;
     SkinLocator m_skin;
     LogoShape m_shape;

@@ -12,7 +12,7 @@ class LogoLocator {
 public:
     virtual ~LogoLocator() = default;
     // Replaces logos with the rectangles the logo frame is drawn into on display.
-    virtual void Locate(const DibImage& display, std::vector<LogoPlacement>& logos) = 0;
+    virtual void Locate(const DibImage& display, std::vector<LogoRect>& logos) = 0;
 };
 
 // The pixels whose Y, Cb and Cr lie strictly inside a box.
@@ -27,12 +27,12 @@ class SkinLocator : public LogoLocator {
 public:
     SkinLocator(SkinRange range, const DibImage& placementFrame);
 
-    void Locate(const DibImage& display, std::vector<LogoPlacement>& logos) override;
+    void Locate(const DibImage& display, std::vector<LogoRect>& logos) override;
 
     // The skin mask of display, whose skin pixels are kSkinPixel, and the placement on the
     // mask made last: the two halves of Locate.
     const DibImage& MakeMask(const DibImage& display);
-    void PlaceOnMask(std::vector<LogoPlacement>& logos) const;
+    void PlaceOnMask(std::vector<LogoRect>& logos) const;
     static constexpr BgrPixel kSkinPixel{255, 255, 255};
 
 private:

@@ -1,6 +1,7 @@
 #include "locate/logo_placement.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "image/colour_kernels.h"
@@ -48,9 +49,9 @@ LogoShape ShapeOf(const DibImage& frame, BgrPixel key)
     return shape;
 }
 
-LogoPlacement CoverPlacement(const LogoShape& shape, double centreX, double centreY, int faceWidth, int faceHeight)
+LogoRect CoverPlacement(const LogoShape& shape, double centreX, double centreY, int faceWidth, int faceHeight)
 {
-    if (shape.drawnWidth <= 0 || shape.drawnHeight <= 0) return LogoPlacement{0, 0, -1, -1};
+    if (shape.drawnWidth <= 0 || shape.drawnHeight <= 0) return LogoRect{0, 0, -1, -1};
     // An ellipse of semi-axes a, b holds the corners (w/2, h/2) of a centred box when
     // (w/2a)^2 + (h/2b)^2 <= 1; with a, b the drawn half sizes times k, that is k at least
     // the root below.
@@ -59,26 +60,32 @@ LogoPlacement CoverPlacement(const LogoShape& shape, double centreX, double cent
     const double scale = std::sqrt(across * across + down * down) * kCoverMargin;
     const int width = static_cast<int>(std::min<double>(kLargestLogo, std::ceil(scale * shape.frameWidth)));
     const int height = static_cast<int>(std::min<double>(kLargestLogo, std::ceil(scale * shape.frameHeight)));
-    return LogoPlacement{static_cast<int>(std::lround(centreX - width / 2.0)),
+    return LogoRect{static_cast<int>(std::lround(centreX - width / 2.0)),
                          static_cast<int>(std::lround(centreY - height / 2.0)), width, height};
 }
 
-void DrawLogo(DibImage& destination, const DibImage& frame, const LogoPlacement& placement, BgrPixel key)
+void DrawLogo(DibImage& destination, const DibImage& frame, const LogoRect& placement, BgrPixel key)
 {
     if (placement.width == 0 && placement.height == 0) {
         KeyedBlit(destination, frame, placement.x, placement.y, key);
         return;
     }
     if (!HasPixels(destination) || !HasPixels(frame) || placement.width <= 0 || placement.height <= 0) return;
-    const Span columns = Clip(placement.x, placement.width, destination.Width());
+    const Span columns = Clip(placement.x, std::min(placement.width, kLargestLogo), destination.Width());
     const Span rows = Clip(placement.y, placement.height, destination.Height());
+    // The frame column of each drawn column, worked out once for every row.
+    std::array<int32_t, kLargestLogo> sourceColumns;
+    for (int64_t column = columns.first; column < columns.end; ++column) {
+        sourceColumns[column - columns.first] =
+            static_cast<int32_t>((column - placement.x) * frame.Width() / placement.width);
+    }
     for (int64_t row = rows.first; row < rows.end; ++row) {
         const int64_t sourceRow = (row - placement.y) * frame.Height() / placement.height;
         const uint8_t* source = frame.Row(static_cast<int32_t>(sourceRow));
-        uint8_t* target = destination.Row(static_cast<int32_t>(row));
-        for (int64_t column = columns.first; column < columns.end; ++column) {
-            const BgrPixel pixel = *PixelAt(source, (column - placement.x) * frame.Width() / placement.width);
-            if (!IsKey(pixel, key)) *PixelAt(target, column) = pixel;
+        BgrPixel* target = PixelAt(destination.Row(static_cast<int32_t>(row)), columns.first);
+        for (int64_t i = 0; i < columns.end - columns.first; ++i) {
+            const BgrPixel pixel = *PixelAt(source, sourceColumns[i]);
+            if (!IsKey(pixel, key)) target[i] = pixel;
         }
     }
 }

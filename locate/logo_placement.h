@@ -14,7 +14,7 @@ struct FaceBox {
 
 // The logo frame drawn with its top-left corner at (x, y): at its own size when width and
 // height are 0, else scaled into that rectangle.
-struct LogoPlacement {
+struct LogoRect {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
@@ -34,12 +34,12 @@ constexpr int kLargestLogo = 1024;
 // The rectangle centred on (centreX, centreY) in which the logo's drawn part, taken as the
 // ellipse inside its box, covers a face box of faceWidth x faceHeight with kCoverMargin.
 // An empty shape gives a rectangle of -1 x -1, which draws nothing.
-LogoPlacement CoverPlacement(const LogoShape& shape, double centreX, double centreY, int faceWidth, int faceHeight);
+LogoRect CoverPlacement(const LogoShape& shape, double centreX, double centreY, int faceWidth, int faceHeight);
 
 // Draws frame at placement on destination, skipping key pixels and pixels outside
 // destination; at the frame's own size this is KeyedBlit, byte for byte, scaled each drawn
-// pixel takes its nearest frame pixel.
-void DrawLogo(DibImage& destination, const DibImage& frame, const LogoPlacement& placement, BgrPixel key);
+// pixel takes its nearest frame pixel, over at most kLargestLogo columns.
+void DrawLogo(DibImage& destination, const DibImage& frame, const LogoRect& placement, BgrPixel key);
 
 // The mean column and row of the pixels equal to colour inside region (clipped to the
 // image), and their number; x and y are left as they were when there are none.

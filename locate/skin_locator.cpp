@@ -21,17 +21,17 @@ const DibImage& SkinLocator::MakeMask(const DibImage& display)
     return m_mask;
 }
 
-void SkinLocator::Locate(const DibImage& display, std::vector<LogoPlacement>& logos)
+void SkinLocator::Locate(const DibImage& display, std::vector<LogoRect>& logos)
 {
     MakeMask(display);
     PlaceOnMask(logos);
 }
 
-void SkinLocator::PlaceOnMask(std::vector<LogoPlacement>& logos) const
+void SkinLocator::PlaceOnMask(std::vector<LogoRect>& logos) const
 {
     double cx = 0.0;
     double cy = 0.0;
     ColourCentroid(m_mask, kSkinPixel, cx, cy);
     // Truncated toward zero. Logo sizes are bounded, so both fit an int.
-    logos.assign(1, LogoPlacement{static_cast<int32_t>(cx - m_halfWidth), static_cast<int32_t>(cy - m_halfHeight)});
+    logos.assign(1, LogoRect{static_cast<int32_t>(cx - m_halfWidth), static_cast<int32_t>(cy - m_halfHeight)});
 }

@@ -7,30 +7,18 @@
 #include <mutex>
 #include <thread>
 
+#include "test_pictures.h"
+
 namespace {
+
+using locate_test::Paint;
+using locate_test::Picture;
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr SkinRange kSkin{{0, 77, 133}, {255, 127, 177}};
 constexpr BgrPixel kKey{255, 0, 0}, kSkinColour{140, 172, 224}, kWall{200, 120, 60};
-
-DibImage Picture(int width, int height, BgrPixel colour)
-{
-    DibImage image;
-    image.SetSize(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) *PixelAt(image.Row(y), x) = colour;
-    }
-    return image;
-}
-
-void Paint(DibImage& image, const FaceBox& box, BgrPixel colour)
-{
-    for (int y = box.y; y < box.y + box.height; ++y) {
-        for (int x = box.x; x < box.x + box.width; ++x) *PixelAt(image.Row(y), x) = colour;
-    }
-}
 
 // A round logo, as the program's: a disc of radius 45 in a 100 x 100 keyed frame.
 DibImage RoundLogo()
@@ -99,7 +87,9 @@ protected:
         settings.now = [this] { return m_now; };
         auto detector = std::make_unique<ScriptedDetector>(std::move(answers));
         m_detector = detector.get();
-        m_locator = std::make_unique<FaceLocator>(std::move(detector), kSkin, m_logo, kKey, settings);
+        m_made = std::move(detector);
+        // The worker takes the detector when it starts.
+        m_locator = std::make_unique<FaceLocator>([this] { return std::move(m_made); }, kSkin, m_logo, kKey, settings);
     }
 
     void TearDown() override
@@ -111,11 +101,11 @@ protected:
     // Lets one detection through, locates until it is done, then once more to take it. A
     // tick offers no picture while the worker is pausing, so the tick is repeated if no
     // detection follows soon.
-    std::vector<LogoPlacement> AfterDetection(const DibImage& picture)
+    std::vector<LogoRect> AfterDetection(const DibImage& picture)
     {
         const uint64_t before = m_locator->Detections();
         m_detector->AllowOne();
-        std::vector<LogoPlacement> logos;
+        std::vector<LogoRect> logos;
         for (int tick = 0; tick < 100 && m_locator->Detections() == before; ++tick) {
             m_locator->Locate(picture, logos);
             for (int i = 0; i < 50 && m_locator->Detections() == before; ++i) std::this_thread::sleep_for(1ms);
@@ -125,21 +115,21 @@ protected:
         return logos;
     }
 
-    std::vector<LogoPlacement> Locate(const DibImage& picture)
+    std::vector<LogoRect> Locate(const DibImage& picture)
     {
-        std::vector<LogoPlacement> logos;
+        std::vector<LogoRect> logos;
         m_locator->Locate(picture, logos);
         return logos;
     }
 
-    std::vector<LogoPlacement> SkinPlacement(const DibImage& picture)
+    std::vector<LogoRect> SkinPlacement(const DibImage& picture)
     {
-        std::vector<LogoPlacement> logos;
+        std::vector<LogoRect> logos;
         SkinLocator(kSkin, m_logo).Locate(picture, logos);
         return logos;
     }
 
-    static void ExpectCentredOn(const LogoPlacement& logo, double x, double y)
+    static void ExpectCentredOn(const LogoRect& logo, double x, double y)
     {
         EXPECT_NEAR(logo.x + logo.width / 2.0, x, 1.0);
         EXPECT_NEAR(logo.y + logo.height / 2.0, y, 1.0);
@@ -148,11 +138,12 @@ protected:
 
     Clock::time_point m_now{};
     DibImage m_logo = RoundLogo();
-    ScriptedDetector* m_detector = nullptr;  // owned by m_locator
+    std::unique_ptr<FaceDetector> m_made;
+    ScriptedDetector* m_detector = nullptr;  // owned by m_locator's worker
     std::unique_ptr<FaceLocator> m_locator;
 };
 
-bool Same(const LogoPlacement& a, const LogoPlacement& b)
+bool Same(const LogoRect& a, const LogoRect& b)
 {
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
@@ -165,7 +156,7 @@ TEST_F(FaceLocatorTest, HandsOverFromSkinToFacesAndBackWhenTheyStayAway)
     Paint(picture, FaceBox{20, 150, 40, 40}, kSkinColour);  // a hand: where the skin placement goes
 
     // Before any detection: the skin placement, at the frame's own size.
-    std::vector<LogoPlacement> logos = Locate(picture);
+    std::vector<LogoRect> logos = Locate(picture);
     ASSERT_EQ(1u, logos.size());
     EXPECT_TRUE(Same(SkinPlacement(picture)[0], logos[0]));
 
@@ -191,20 +182,22 @@ TEST_F(FaceLocatorTest, HandsOverFromSkinToFacesAndBackWhenTheyStayAway)
 TEST_F(FaceLocatorTest, EveryFaceUpToTheLimitGetsALogoAndALostOneIsHeldBesideTheFound)
 {
     std::vector<FaceBox> many;
-    for (int i = 0; i < 6; ++i) many.push_back(FaceBox{10 + 50 * i, 20, 30, 30});
+    for (int i = 0; i < 5; ++i) many.push_back(FaceBox{10 + 50 * i, 20, 30, 30});
+    many.push_back(FaceBox{260, 20, 40, 40});  // the largest, found last
     Start({{true, many}, {true, {FaceBox{200, 150, 40, 40}}}, {true, {FaceBox{200, 150, 40, 40}}}});
     const DibImage picture = Picture(320, 240, kWall);
 
-    std::vector<LogoPlacement> logos = AfterDetection(picture);
+    std::vector<LogoRect> logos = AfterDetection(picture);
     ASSERT_EQ(kMostFaces, logos.size());
-    for (size_t i = 0; i < kMostFaces; ++i) ExpectCentredOn(logos[i], 25 + 50 * i, 35);
+    ExpectCentredOn(logos[0], 280, 40);
+    for (size_t i = 1; i < kMostFaces; ++i) ExpectCentredOn(logos[i], 25 + 50 * (i - 1), 35);
 
     // One new face; the others were not found again and are held beside it, to the limit.
     m_now += 300ms;
     logos = AfterDetection(picture);
     ASSERT_EQ(kMostFaces, logos.size());
     ExpectCentredOn(logos[0], 220, 170);
-    ExpectCentredOn(logos[1], 25, 35);
+    ExpectCentredOn(logos[1], 280, 40);
 
     // Past the hold only the face found since is left.
     m_now += 300ms;
@@ -220,7 +213,7 @@ TEST_F(FaceLocatorTest, BetweenDetectionsTheLogoFollowsTheSkinOfItsFace)
     DibImage picture = Picture(320, 240, kWall);
     Paint(picture, FaceBox{100, 60, 60, 90}, kSkinColour);  // face and neck: the centroid is low
     Paint(picture, FaceBox{280, 0, 40, 240}, kSkinColour);    // far off, outside the face's margin
-    std::vector<LogoPlacement> logos = AfterDetection(picture);
+    std::vector<LogoRect> logos = AfterDetection(picture);
     ASSERT_EQ(1u, logos.size());
     ExpectCentredOn(logos[0], 130, 100);
 
@@ -246,7 +239,7 @@ TEST_F(FaceLocatorTest, AFailingDetectorHandsBackToSkinForGoodWithOneMessage)
     EXPECT_EQ(1u, AfterDetection(picture).size());
 
     testing::internal::CaptureStderr();
-    std::vector<LogoPlacement> logos = AfterDetection(picture);
+    std::vector<LogoRect> logos = AfterDetection(picture);
     for (int tick = 0; tick < 20; ++tick) {
         std::this_thread::sleep_for(1ms);
         logos = Locate(picture);
@@ -259,11 +252,28 @@ TEST_F(FaceLocatorTest, AFailingDetectorHandsBackToSkinForGoodWithOneMessage)
     EXPECT_TRUE(Same(SkinPlacement(picture)[0], logos[0]));
 }
 
+TEST_F(FaceLocatorTest, ADetectorThatCannotStartLeavesTheSkinPlacementWithOneMessage)
+{
+    FaceLocatorSettings settings;
+    settings.now = [this] { return m_now; };
+    testing::internal::CaptureStderr();
+    m_locator = std::make_unique<FaceLocator>([] { return nullptr; }, kSkin, m_logo, kKey, settings);
+    DibImage picture = Picture(320, 240, kWall);
+    Paint(picture, FaceBox{20, 150, 40, 40}, kSkinColour);
+    for (int i = 0; i < 5000 && m_locator->Detections() == 0; ++i) std::this_thread::sleep_for(1ms);
+    std::vector<LogoRect> logos;
+    for (int tick = 0; tick < 3; ++tick) logos = Locate(picture);
+    EXPECT_EQ("quenmire: the face detector could not start; the logo is placed by skin colour from now on\n",
+              testing::internal::GetCapturedStderr());
+    ASSERT_EQ(1u, logos.size());
+    EXPECT_TRUE(Same(SkinPlacement(picture)[0], logos[0]));
+}
+
 TEST_F(FaceLocatorTest, AnEmptyPictureGetsNoLogoAndNoCrash)
 {
     Start({{true, {FaceBox{0, 0, 5000, 5000}}}});
     const DibImage empty;
-    std::vector<LogoPlacement> logos = AfterDetection(empty);
+    std::vector<LogoRect> logos = AfterDetection(empty);
     ASSERT_EQ(1u, logos.size());
     EXPECT_LE(logos[0].width, kLargestLogo);
     DibImage display;

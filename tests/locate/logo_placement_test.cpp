@@ -4,20 +4,13 @@
 
 #include "image/skin_overlay.h"
 #include "locate/logo_locator.h"
+#include "test_pictures.h"
 
 namespace {
 
-constexpr BgrPixel kKey{255, 0, 0}, kInk{10, 20, 30}, kWall{200, 120, 60};
+using locate_test::Picture;
 
-DibImage Picture(int width, int height, BgrPixel colour)
-{
-    DibImage image;
-    image.SetSize(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) *PixelAt(image.Row(y), x) = colour;
-    }
-    return image;
-}
+constexpr BgrPixel kKey{255, 0, 0}, kInk{10, 20, 30}, kWall{200, 120, 60};
 
 bool Is(const DibImage& image, int x, int y, BgrPixel colour)
 {
@@ -46,7 +39,7 @@ TEST(LogoPlacementTest, AScaledLogoCoversEveryPixelOfItsFaceBox)
     EXPECT_EQ(40, shape.drawnHeight);
     for (const FaceBox face : {FaceBox{100, 60, 60, 80}, FaceBox{10, 10, 24, 24}, FaceBox{150, 20, 120, 90}}) {
         DibImage canvas = Picture(320, 240, kWall);
-        const LogoPlacement logo =
+        const LogoRect logo =
             CoverPlacement(shape, face.x + face.width / 2.0, face.y + face.height / 2.0, face.width, face.height);
         DrawLogo(canvas, frame, logo, kKey);
         for (int y = face.y; y < face.y + face.height; ++y) {
@@ -61,12 +54,12 @@ TEST(LogoPlacementTest, AScaledLogoCoversEveryPixelOfItsFaceBox)
 TEST(LogoPlacementTest, NothingToDrawAndHugeBoxesAreBounded)
 {
     const DibImage keyOnly = Picture(100, 100, kKey);
-    const LogoPlacement none = CoverPlacement(ShapeOf(keyOnly, kKey), 50, 50, 40, 40);
+    const LogoRect none = CoverPlacement(ShapeOf(keyOnly, kKey), 50, 50, 40, 40);
     DibImage canvas = Picture(64, 48, kWall), before = canvas;
     DrawLogo(canvas, EllipseLogo(), none, kKey);
     EXPECT_EQ(0, memcmp(before.Bits(), canvas.Bits(), static_cast<size_t>(canvas.ImageSize())));
 
-    const LogoPlacement huge = CoverPlacement(ShapeOf(EllipseLogo(), kKey), 0, 0, 1 << 30, 1 << 30);
+    const LogoRect huge = CoverPlacement(ShapeOf(EllipseLogo(), kKey), 0, 0, 1 << 30, 1 << 30);
     EXPECT_EQ(kLargestLogo, huge.width);
     EXPECT_EQ(kLargestLogo, huge.height);
 }
@@ -74,7 +67,7 @@ TEST(LogoPlacementTest, NothingToDrawAndHugeBoxesAreBounded)
 TEST(LogoPlacementTest, DrawingIsKeyedBlitAtItsOwnSizeAndClippedWhenScaled)
 {
     const DibImage frame = EllipseLogo();
-    for (const LogoPlacement at : {LogoPlacement{-30, -20}, LogoPlacement{10, 5}, LogoPlacement{300, 230}}) {
+    for (const LogoRect at : {LogoRect{-30, -20}, LogoRect{10, 5}, LogoRect{300, 230}}) {
         DibImage drawn = Picture(320, 240, kWall), blitted = drawn;
         DrawLogo(drawn, frame, at, kKey);
         KeyedBlit(blitted, frame, at.x, at.y, kKey);
@@ -82,10 +75,10 @@ TEST(LogoPlacementTest, DrawingIsKeyedBlitAtItsOwnSizeAndClippedWhenScaled)
     }
     // Scaled past every edge: the middle of the ellipse lands where it should, nothing else.
     DibImage canvas = Picture(40, 30, kWall);
-    DrawLogo(canvas, frame, LogoPlacement{-80, -60, 200, 160}, kKey);
+    DrawLogo(canvas, frame, LogoRect{-80, -60, 200, 160}, kKey);
     EXPECT_TRUE(Is(canvas, 20, 20, kInk));
-    DrawLogo(canvas, frame, LogoPlacement{39, 29, 1, 1}, kKey);
-    DrawLogo(canvas, frame, LogoPlacement{-5000, 5000, 1024, 1024}, kKey);
+    DrawLogo(canvas, frame, LogoRect{39, 29, 1, 1}, kKey);
+    DrawLogo(canvas, frame, LogoRect{-5000, 5000, 1024, 1024}, kKey);
 }
 
 TEST(RegionCentroidTest, CountsOnlyInsideTheRegionClippedToTheImage)
@@ -109,7 +102,7 @@ TEST(SkinLocatorTest, PlacesTheFrameAtTheTruncatedSkinCentroid)
     constexpr SkinRange kSkin{{0, 77, 133}, {255, 127, 177}};
     const DibImage frame = Picture(101, 99, kKey);
     DibImage picture = Picture(320, 240, kWall);
-    std::vector<LogoPlacement> logos;
+    std::vector<LogoRect> logos;
     SkinLocator locator(kSkin, frame);
     locator.Locate(picture, logos);  // no skin: the centroid is -1, -1
     ASSERT_EQ(1u, logos.size());
