@@ -46,6 +46,9 @@ BOOL CCaptureDialog::OnInitDialog()
             systemMenu->AppendMenu(MF_STRING, IDM_VERSION, versionMenu);
         }
         systemMenu->AppendMenu(MF_STRING, IDM_RECORD, "Record");
+        systemMenu->AppendMenu(MF_SEPARATOR);
+        systemMenu->AppendMenu(MF_STRING, IDM_LOCATE_SKIN, "Logo by skin colour");
+        systemMenu->AppendMenu(MF_STRING, IDM_LOCATE_FACE, "Logo on every face");
     }
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -61,6 +64,8 @@ BOOL CCaptureDialog::OnInitDialog()
     }
 
     LoadLogoFrames(files.logoBase, m_logoFrames);
+    m_logoPlacer = std::make_unique<LogoPlacer>(SkinRange{kSkinLower, kSkinUpper}, PlacementFrame(m_logoFrames),
+                                                kLogoKey, StartingLocateMode());
     // Black until the first tick draws a frame.
     if (m_displayImage.SetSize(kDisplayWidth, kDisplayHeight) == 0) {
         std::memset(m_displayImage.Bits(), 0, static_cast<size_t>(m_displayImage.ImageSize()));
@@ -87,6 +92,9 @@ void CCaptureDialog::OnSysCommand(UINT nID, LPARAM lParam)
         versionDialog.DoModal();
     } else if ((nID & 0xFFF0) == IDM_RECORD) {
         FrameOutputs().ToggleRecording(ProgramFilesInUse().snapshotFolder, m_snapshotPattern);
+    } else if ((nID & 0xFFF0) == IDM_LOCATE_SKIN || (nID & 0xFFF0) == IDM_LOCATE_FACE) {
+        const LocateMode mode = (nID & 0xFFF0) == IDM_LOCATE_FACE ? LocateMode::kFace : LocateMode::kSkin;
+        if (m_logoPlacer) m_logoPlacer->SetMode(mode);
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }

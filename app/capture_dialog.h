@@ -5,11 +5,14 @@
 
 #include <afxwin.h>
 
+#include <memory>
+
 #include "app/logo_frames.h"
 #include "app/res/resource.h"
 #include "app/snapshot_pattern.h"
 #include "capture/capture_system.h"
 #include "image/dib_image.h"
+#include "locate/logo_placer.h"
 
 class CCaptureDialog : public CDialog {
 public:
@@ -50,6 +53,7 @@ private:
     int m_intercept;
     DibImage m_logoFrames[kLogoFrameCount];
     DibImage m_displayImage;
+    std::unique_ptr<LogoPlacer> m_logoPlacer;
     RECT m_displayRect;
     char m_snapshotPattern[kPatternBytes];
     SnapshotResult m_lastSnapshot;

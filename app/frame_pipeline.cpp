@@ -6,7 +6,6 @@
 #include "app/pipeline_settings.h"
 #include "app/program_files.h"
 #include "image/resample.h"
-#include "image/skin_overlay.h"
 #include "output/output_set.h"
 
 namespace {
@@ -21,13 +20,8 @@ int32_t s_snapshotCount = 0;
 
 void CCaptureDialog::OnTimer(UINT_PTR /*nIDEvent*/)
 {
-    // Made on the first tick and destroyed at process exit, the mask first.
+    // Made on the first tick and destroyed at process exit.
     static DibImage s_cameraFrame;
-    static DibImage s_skinMask;
-    // Every logo frame is placed with frame 0's half size (or, when frame 0 is missing,
-    // that of the first frame there is, so that the logo stays centred on the face).
-    static double s_logoHalfWidth = static_cast<double>(PlacementFrame(m_logoFrames).Width()) * kHalf;
-    static double s_logoHalfHeight = static_cast<double>(PlacementFrame(m_logoFrames).Height()) * kHalf;
 
     if (s_busy == 0) {
         s_busy = 1;
@@ -45,18 +39,22 @@ void CCaptureDialog::OnTimer(UINT_PTR /*nIDEvent*/)
         ResizeImage(s_cameraFrame, m_displayImage, kDisplayWidth, kDisplayHeight);
 
         LogoPlacement logo;
-        if (m_intercept != 0) {
-            YCbCrRangeMask(m_displayImage, s_skinMask, kSkinLower, kSkinUpper, kMaskInside, kMaskOutside);
-            double cx = 0.0;
-            double cy = 0.0;
-            ColourCentroid(s_skinMask, kMaskInside, cx, cy);
-            // Truncated toward zero. Logo sizes are bounded, so both fit an int.
-            const int x = static_cast<int32_t>(cx - s_logoHalfWidth);
-            const int y = static_cast<int32_t>(cy - s_logoHalfHeight);
-            KeyedBlit(m_displayImage, m_logoFrames[s_logoIndex], x, y, kLogoKey);
-            logo = LogoPlacement{&m_logoFrames[s_logoIndex], x, y, kLogoKey};
+        const DibImage* outputSource = &s_cameraFrame;
+        if (m_intercept != 0 && m_logoPlacer) {
+            // By skin colour: the centroid of the skin mask less the placement frame's half
+            // size, truncated toward zero; or on faces, when chosen (locate/).
+            m_logoPlacer->Draw(m_displayImage, m_logoFrames[s_logoIndex]);
+            int x = 0;
+            int y = 0;
+            if (m_logoPlacer->OneFrameSizedLogo(&x, &y)) {
+                logo = LogoPlacement{&m_logoFrames[s_logoIndex], x, y, kLogoKey};
+            } else {
+                // Scaled logos on faces: outputs of another size are made from the display
+                // image, so that every face stays covered there too.
+                outputSource = &m_displayImage;
+            }
         }
-        FrameOutputs().HandOver(m_displayImage, s_cameraFrame, logo);
+        FrameOutputs().HandOver(m_displayImage, *outputSource, logo);
 
         InvalidateRect(&m_displayRect, FALSE);
         s_busy = 0;

@@ -17,6 +17,7 @@
 #include "app/terminal_text.h"
 #include "app/res/version.h"
 #include "capture/capture_system.h"
+#include "locate/logo_placer.h"
 #include "message_box.h"
 #include "output/output_set.h"
 #include "video_inputs.h"
@@ -94,6 +95,7 @@ int main(int argc, char** argv)
                      files.Describe("quenmire:   ").c_str());
     }
     if (!OpenFrameOutputs(options)) return 2;
+    SetStartingLocateMode(options.locateFaces ? LocateMode::kFace : LocateMode::kSkin);
 
     // Without a display there is nobody to see a window: run as with --headless.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) options.headless = true;

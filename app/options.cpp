@@ -35,6 +35,8 @@ const char kUsage[] =
     "  --output-size WxH|camera\n"
     "                           the picture size of outputs and recordings: the camera\n"
     "                           frame resized, the logo scaled with it (default 320x240)\n"
+    "  --locate skin|face       where Intercepter puts the logo: on the skin-coloured\n"
+    "                           region (the default) or on every face a detector finds\n"
     "  --list-devices           print the devices' names, one a line, and exit\n"
     "  --demo                   run the built-in test camera unattended for about five\n"
     "                           seconds with Intercepter on, take three snapshots, report\n"
@@ -146,7 +148,7 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
         }
         const bool takesValue = name == "--answer" || name == "--press" || name == "--ticks" || name == "--source" ||
                                 name == "--snapshot-dir" || name == "--output" || name == "--record" ||
-                                name == "--output-size";
+                                name == "--output-size" || name == "--locate";
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
@@ -198,6 +200,12 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
             (name == "--output" ? options->outputs : options->recordings).push_back(value);
         } else if (name == "--output-size") {
             if (!ParseOutputSize(value, &options->outputSize, error)) return false;
+        } else if (name == "--locate") {
+            if (value != "skin" && value != "face") {
+                *error = "--locate takes skin or face, not '" + value + "'";
+                return false;
+            }
+            options->locateFaces = value == "face";
         } else if (name == "--headless") {
             options->headless = true;
         } else if (name == "--no-test-camera") {

@@ -11,7 +11,4 @@ constexpr int kDisplayHeight = 240;
 constexpr int kTicksPerLogoFrame = 3;
 constexpr YCbCrPixel kSkinLower{0, 77, 133};
 constexpr YCbCrPixel kSkinUpper{255, 127, 177};
-constexpr BgrPixel kMaskInside{255, 255, 255};
-constexpr BgrPixel kMaskOutside{0, 0, 0};
 constexpr BgrPixel kLogoKey{255, 0, 0};
-constexpr double kHalf = 0.5;

@@ -10,6 +10,7 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-plugins-ugly
   libopencv-core-dev libopencv-imgproc-dev
+  libdlib-dev libopencv-objdetect-dev opencv-data libopencv-imgcodecs-dev
   imagemagick
   librsvg2-bin dpkg-dev file xdg-user-dirs
   lintian desktop-file-utils appstream man-db

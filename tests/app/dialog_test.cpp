@@ -191,7 +191,9 @@ TEST_F(DialogTest, VersionEntryAndItsNeighboursOpenTheVersionDialogAndDesktopCom
         ASSERT_NE(nullptr, menu);
         QStringList entries;
         for (const QAction* action : menu->actions()) entries << action->text();
-        ASSERT_EQ(QStringList({"&Close\tAlt+F4", "", QString::fromUtf8("vosk のﾊﾞｰｼﾞｮﾝ情報(&A)..."), "Record"}), entries);
+        ASSERT_EQ(QStringList({"&Close\tAlt+F4", "", QString::fromUtf8("vosk のﾊﾞｰｼﾞｮﾝ情報(&A)..."), "Record", "",
+                               "Logo by skin colour", "Logo on every face"}),
+                  entries);
         menu->actions()[2]->trigger();
         menu->hide();
         EXPECT_TRUE(program.RunUntil(closed("system command 16")));

@@ -99,4 +99,20 @@ TEST(OptionsTest, DemoRunsTheTestCameraUnattended)
     EXPECT_TRUE(options.Unattended());
 }
 
+TEST(OptionsTest, LocateChoosesSkinOrFaceAndNothingElse)
+{
+    Options options;
+    std::string error;
+    EXPECT_FALSE(options.locateFaces);
+    ASSERT_TRUE(Parse({"--locate", "face"}, &options, &error)) << error;
+    EXPECT_TRUE(options.locateFaces);
+    ASSERT_TRUE(Parse({"--locate=skin"}, &options, &error)) << error;
+    EXPECT_FALSE(options.locateFaces);
+    for (const char* bad : {"Face", "", "faces"}) {
+        Options other;
+        EXPECT_FALSE(Parse({"--locate", bad}, &other, &error));
+        EXPECT_EQ("--locate takes skin or face, not '" + std::string(bad) + "'", error);
+    }
+}
+
 }  // namespace

@@ -1,0 +1,41 @@
+// The program's logo placement: by skin colour (the designed placement, the default) or on
+// faces, switchable while the program runs. The tick calls Draw; the choice at start comes
+// from the command line.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "locate/face_locator.h"
+#include "locate/logo_locator.h"
+
+enum class LocateMode { kSkin, kFace };
+
+// The mode the program starts in: kSkin unless set before the dialog starts.
+void SetStartingLocateMode(LocateMode mode);
+LocateMode StartingLocateMode();
+
+class LogoPlacer {
+public:
+    // placementFrame gives the size every frame is placed with, and the logo's drawn part.
+    LogoPlacer(SkinRange range, const DibImage& placementFrame, BgrPixel key, LocateMode mode);
+
+    // The first switch to faces starts the face locator, which is kept for later switches.
+    void SetMode(LocateMode mode);
+    LocateMode Mode() const { return m_mode; }
+
+    // Draws frame at every logo place the current mode finds on display.
+    void Draw(DibImage& display, const DibImage& frame);
+    // True, with its top-left corner, when the last Draw drew one logo at the frame's own
+    // size (as the skin placement always does).
+    bool OneFrameSizedLogo(int* x, int* y) const;
+
+private:
+    SkinRange m_range;
+    DibImage m_placementFrame;
+    BgrPixel m_key;
+    LocateMode m_mode = LocateMode::kSkin;
+    SkinLocator m_skin;
+    std::unique_ptr<FaceLocator> m_face;
+    std::vector<LogoRect> m_logos;
+};

@@ -1,0 +1,62 @@
+#include "locate/dlib_face_detector.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "face_scenes.h"
+
+namespace {
+
+bool CentreInside(const FaceBox& found, const FaceBox& face)
+{
+    const int cx = found.x + found.width / 2, cy = found.y + found.height / 2;
+    return cx >= face.x && cx < face.x + face.width && cy >= face.y && cy < face.y + face.height;
+}
+
+TEST(DlibFaceDetectorTest, FindsTheFacesOfCompositesAtTheirBoxesAndNothingElse)
+{
+    const std::vector<face_scenes::Scene> composites =
+        face_scenes::Composites(face_scenes::LabelledPictures(QM_FACES_DIR));
+    ASSERT_FALSE(composites.empty());
+    const std::unique_ptr<FaceDetector> detector = MakeDlibFaceDetector();
+    ASSERT_TRUE(detector);
+    // One face on wood, two faces with a hand and a plank, a large face with a hand, two
+    // faces on wood with an arm.
+    for (const size_t index : {2u, 4u, 7u, 6u}) {
+        const face_scenes::Scene& scene = composites.at(index);
+        std::vector<FaceBox> found;
+        ASSERT_TRUE(detector->Detect(scene.picture, found));
+        for (const FaceBox& face : scene.faces) {
+            EXPECT_TRUE(std::any_of(found.begin(), found.end(), [&](const FaceBox& f) { return CentreInside(f, face); }))
+                << scene.name << ": no face found at " << face.x << ", " << face.y;
+        }
+        for (const FaceBox& f : found) {
+            EXPECT_TRUE(std::any_of(scene.faces.begin(), scene.faces.end(),
+                                    [&](const FaceBox& face) { return CentreInside(f, face); }))
+                << scene.name << ": a face found where there is none, at " << f.x << ", " << f.y;
+        }
+    }
+}
+
+TEST(DlibFaceDetectorTest, EmptyTinyAndFacelessPicturesHaveNoFaces)
+{
+    const std::unique_ptr<FaceDetector> detector = MakeDlibFaceDetector();
+    ASSERT_TRUE(detector);
+    std::vector<FaceBox> found{FaceBox{1, 2, 3, 4}};
+    EXPECT_TRUE(detector->Detect(DibImage(), found));
+    EXPECT_TRUE(found.empty());
+    for (const int side : {1, 7, 320}) {
+        DibImage picture;
+        ASSERT_EQ(0, picture.SetSize(side, side * 3 / 4 + 1));
+        for (int32_t row = 0; row < picture.Height(); ++row) {
+            for (int32_t column = 0; column < picture.Width(); ++column) {
+                *PixelAt(picture.Row(row), column) = BgrPixel{140, 172, 224};
+            }
+        }
+        EXPECT_TRUE(detector->Detect(picture, found));
+        EXPECT_TRUE(found.empty()) << side;
+    }
+}
+
+}  // namespace

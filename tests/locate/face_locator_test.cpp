@@ -1,0 +1,283 @@
+#include "locate/face_locator.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "test_pictures.h"
+
+namespace {
+
+using locate_test::Paint;
+using locate_test::Picture;
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr SkinRange kSkin{{0, 77, 133}, {255, 127, 177}};
+constexpr BgrPixel kKey{255, 0, 0}, kSkinColour{140, 172, 224}, kWall{200, 120, 60};
+
+// A round logo, as the program's: a disc of radius 45 in a 100 x 100 keyed frame.
+DibImage RoundLogo()
+{
+    DibImage frame = Picture(100, 100, kKey);
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            if ((x - 49.5) * (x - 49.5) + (y - 49.5) * (y - 49.5) < 45 * 45) *PixelAt(frame.Row(y), x) = {0, 200, 255};
+        }
+    }
+    return frame;
+}
+
+// Answers each detection with the next scripted result; false fails the detection.
+struct Answer {
+    bool works;
+    std::vector<FaceBox> faces;
+};
+
+// Each detection waits until the test lets one through, so that the ticks a test runs
+// cannot use up answers meant for later; Open lets every detection through.
+class ScriptedDetector : public FaceDetector {
+public:
+    explicit ScriptedDetector(std::deque<Answer> answers) : m_answers(std::move(answers)) {}
+
+    bool Detect(const DibImage&, std::vector<FaceBox>& faces) override
+    {
+        std::unique_lock lock(m_mutex);
+        m_released.wait(lock, [this] { return m_open || m_allowed > 0; });
+        if (m_allowed > 0) --m_allowed;
+        const Answer answer = m_answers.empty() ? Answer{true, {}} : m_answers.front();
+        if (!m_answers.empty()) m_answers.pop_front();
+        faces = answer.faces;
+        return answer.works;
+    }
+
+    void AllowOne()
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_allowed;
+        m_released.notify_all();
+    }
+
+    void Open()
+    {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_released.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_released;
+    int m_allowed = 0;
+    bool m_open = false;
+    std::deque<Answer> m_answers;
+};
+
+// The locator with a scripted detector and a clock the test moves.
+class FaceLocatorTest : public testing::Test {
+protected:
+    void Start(std::deque<Answer> answers, Clock::duration interval = 0ms)
+    {
+        FaceLocatorSettings settings;
+        settings.detectionInterval = interval;
+        settings.now = [this] { return m_now; };
+        auto detector = std::make_unique<ScriptedDetector>(std::move(answers));
+        m_detector = detector.get();
+        m_made = std::move(detector);
+        // The worker takes the detector when it starts.
+        m_locator = std::make_unique<FaceLocator>([this] { return std::move(m_made); }, kSkin, m_logo, kKey, settings);
+    }
+
+    void TearDown() override
+    {
+        if (m_detector) m_detector->Open();
+        m_locator.reset();
+    }
+
+    // Lets one detection through, locates until it is done, then once more to take it. A
+    // tick offers no picture while the worker is pausing, so the tick is repeated if no
+    // detection follows soon.
+    std::vector<LogoRect> AfterDetection(const DibImage& picture)
+    {
+        const uint64_t before = m_locator->Detections();
+        m_detector->AllowOne();
+        std::vector<LogoRect> logos;
+        for (int tick = 0; tick < 100 && m_locator->Detections() == before; ++tick) {
+            m_locator->Locate(picture, logos);
+            for (int i = 0; i < 50 && m_locator->Detections() == before; ++i) std::this_thread::sleep_for(1ms);
+        }
+        EXPECT_EQ(before + 1, m_locator->Detections());
+        m_locator->Locate(picture, logos);
+        return logos;
+    }
+
+    std::vector<LogoRect> Locate(const DibImage& picture)
+    {
+        std::vector<LogoRect> logos;
+        m_locator->Locate(picture, logos);
+        return logos;
+    }
+
+    std::vector<LogoRect> SkinPlacement(const DibImage& picture)
+    {
+        std::vector<LogoRect> logos;
+        SkinLocator(kSkin, m_logo).Locate(picture, logos);
+        return logos;
+    }
+
+    static void ExpectCentredOn(const LogoRect& logo, double x, double y)
+    {
+        EXPECT_NEAR(logo.x + logo.width / 2.0, x, 1.0);
+        EXPECT_NEAR(logo.y + logo.height / 2.0, y, 1.0);
+        EXPECT_GT(logo.width, 0);
+    }
+
+    Clock::time_point m_now{};
+    DibImage m_logo = RoundLogo();
+    std::unique_ptr<FaceDetector> m_made;
+    ScriptedDetector* m_detector = nullptr;  // owned by m_locator's worker
+    std::unique_ptr<FaceLocator> m_locator;
+};
+
+bool Same(const LogoRect& a, const LogoRect& b)
+{
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+TEST_F(FaceLocatorTest, HandsOverFromSkinToFacesAndBackWhenTheyStayAway)
+{
+    const FaceBox face{100, 60, 60, 80};
+    Start({{true, {face}}, {true, {}}, {true, {}}});
+    DibImage picture = Picture(320, 240, kWall);
+    Paint(picture, FaceBox{20, 150, 40, 40}, kSkinColour);  // a hand: where the skin placement goes
+
+    // Before any detection: the skin placement, at the frame's own size.
+    std::vector<LogoRect> logos = Locate(picture);
+    ASSERT_EQ(1u, logos.size());
+    EXPECT_TRUE(Same(SkinPlacement(picture)[0], logos[0]));
+
+    // Found: a logo over the face, covering its box; no skin around it, so on its centre.
+    logos = AfterDetection(picture);
+    ASSERT_EQ(1u, logos.size());
+    ExpectCentredOn(logos[0], 130, 100);
+    EXPECT_GE(logos[0].width, 60 * 1.1);
+
+    // Not found again for a moment: held.
+    m_now += 300ms;
+    logos = AfterDetection(picture);
+    ASSERT_EQ(1u, logos.size());
+    ExpectCentredOn(logos[0], 130, 100);
+
+    // Gone for longer than the hold: back to the skin placement.
+    m_now += 250ms;
+    logos = AfterDetection(picture);
+    ASSERT_EQ(1u, logos.size());
+    EXPECT_TRUE(Same(SkinPlacement(picture)[0], logos[0]));
+}
+
+TEST_F(FaceLocatorTest, EveryFaceUpToTheLimitGetsALogoAndALostOneIsHeldBesideTheFound)
+{
+    std::vector<FaceBox> many;
+    for (int i = 0; i < 5; ++i) many.push_back(FaceBox{10 + 50 * i, 20, 30, 30});
+    many.push_back(FaceBox{260, 20, 40, 40});  // the largest, found last
+    Start({{true, many}, {true, {FaceBox{200, 150, 40, 40}}}, {true, {FaceBox{200, 150, 40, 40}}}});
+    const DibImage picture = Picture(320, 240, kWall);
+
+    std::vector<LogoRect> logos = AfterDetection(picture);
+    ASSERT_EQ(kMostFaces, logos.size());
+    ExpectCentredOn(logos[0], 280, 40);
+    for (size_t i = 1; i < kMostFaces; ++i) ExpectCentredOn(logos[i], 25 + 50 * (i - 1), 35);
+
+    // One new face; the others were not found again and are held beside it, to the limit.
+    m_now += 300ms;
+    logos = AfterDetection(picture);
+    ASSERT_EQ(kMostFaces, logos.size());
+    ExpectCentredOn(logos[0], 220, 170);
+    ExpectCentredOn(logos[1], 280, 40);
+
+    // Past the hold only the face found since is left.
+    m_now += 300ms;
+    logos = AfterDetection(picture);
+    ASSERT_EQ(1u, logos.size());
+    ExpectCentredOn(logos[0], 220, 170);
+}
+
+TEST_F(FaceLocatorTest, BetweenDetectionsTheLogoFollowsTheSkinOfItsFace)
+{
+    // One detection, then none for the rest of the test.
+    Start({{true, {FaceBox{100, 60, 60, 80}}}}, std::chrono::hours(1));
+    DibImage picture = Picture(320, 240, kWall);
+    Paint(picture, FaceBox{100, 60, 60, 90}, kSkinColour);  // face and neck: the centroid is low
+    Paint(picture, FaceBox{280, 0, 40, 240}, kSkinColour);    // far off, outside the face's margin
+    std::vector<LogoRect> logos = AfterDetection(picture);
+    ASSERT_EQ(1u, logos.size());
+    ExpectCentredOn(logos[0], 130, 100);
+
+    // The person moves 12 right and 6 down; the logo keeps its place on the face.
+    DibImage moved = Picture(320, 240, kWall);
+    Paint(moved, FaceBox{112, 66, 60, 90}, kSkinColour);
+    Paint(moved, FaceBox{280, 0, 40, 240}, kSkinColour);
+    for (int tick = 0; tick < 3; ++tick) logos = Locate(moved);
+    ASSERT_EQ(1u, logos.size());
+    ExpectCentredOn(logos[0], 142, 106);
+
+    // The skin is gone: the logo stays where it was.
+    logos = Locate(Picture(320, 240, kWall));
+    ASSERT_EQ(1u, logos.size());
+    ExpectCentredOn(logos[0], 142, 106);
+}
+
+TEST_F(FaceLocatorTest, AFailingDetectorHandsBackToSkinForGoodWithOneMessage)
+{
+    Start({{true, {FaceBox{100, 60, 60, 80}}}, {false, {}}, {true, {FaceBox{100, 60, 60, 80}}}});
+    DibImage picture = Picture(320, 240, kWall);
+    Paint(picture, FaceBox{20, 150, 40, 40}, kSkinColour);
+    EXPECT_EQ(1u, AfterDetection(picture).size());
+
+    testing::internal::CaptureStderr();
+    std::vector<LogoRect> logos = AfterDetection(picture);
+    for (int tick = 0; tick < 20; ++tick) {
+        std::this_thread::sleep_for(1ms);
+        logos = Locate(picture);
+    }
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, message.find("face detector failed")) << message;
+    EXPECT_EQ(message.find("\n"), message.rfind("\n")) << "one message: " << message;
+    EXPECT_EQ(2u, m_locator->Detections()) << "a failed detector is not asked again";
+    ASSERT_EQ(1u, logos.size());
+    EXPECT_TRUE(Same(SkinPlacement(picture)[0], logos[0]));
+}
+
+TEST_F(FaceLocatorTest, ADetectorThatCannotStartLeavesTheSkinPlacementWithOneMessage)
+{
+    FaceLocatorSettings settings;
+    settings.now = [this] { return m_now; };
+    testing::internal::CaptureStderr();
+    m_locator = std::make_unique<FaceLocator>([] { return nullptr; }, kSkin, m_logo, kKey, settings);
+    DibImage picture = Picture(320, 240, kWall);
+    Paint(picture, FaceBox{20, 150, 40, 40}, kSkinColour);
+    for (int i = 0; i < 5000 && m_locator->Detections() == 0; ++i) std::this_thread::sleep_for(1ms);
+    std::vector<LogoRect> logos;
+    for (int tick = 0; tick < 3; ++tick) logos = Locate(picture);
+    EXPECT_EQ("quenmire: the face detector could not start; the logo is placed by skin colour from now on\n",
+              testing::internal::GetCapturedStderr());
+    ASSERT_EQ(1u, logos.size());
+    EXPECT_TRUE(Same(SkinPlacement(picture)[0], logos[0]));
+}
+
+TEST_F(FaceLocatorTest, AnEmptyPictureGetsNoLogoAndNoCrash)
+{
+    Start({{true, {FaceBox{0, 0, 5000, 5000}}}});
+    const DibImage empty;
+    std::vector<LogoRect> logos = AfterDetection(empty);
+    ASSERT_EQ(1u, logos.size());
+    EXPECT_LE(logos[0].width, kLargestLogo);
+    DibImage display;
+    DrawLogo(display, m_logo, logos[0], kKey);
+}
+
+}  // namespace
