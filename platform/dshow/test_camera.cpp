@@ -11,6 +11,7 @@ namespace {
 
 struct TestCameraState {
     guint64 frame = 0;
+    test_scene::Renderer renderer;
 };
 
 constexpr int kStride = GST_ROUND_UP_4(kTestCameraWidth * 3);
@@ -25,7 +26,7 @@ void DrawNextFrame(GstAppSrc* source, guint, gpointer data)
     }
     GstMapInfo map;
     if (gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
-        test_scene::Render(map.data, kTestCameraWidth, kTestCameraHeight, kStride, static_cast<int>(state->frame));
+        state->renderer.Render(map.data, kTestCameraWidth, kTestCameraHeight, kStride, static_cast<int>(state->frame));
         gst_buffer_unmap(buffer, &map);
     }
     GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(state->frame, GST_SECOND, kTestCameraFramesPerSecond);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <optional>
 
 namespace test_scene {
 namespace {
@@ -27,6 +29,67 @@ Bgr Skin(double rim)
                static_cast<uint8_t>(220 * shade)};
 }
 
+// The head of one frame: an ellipse with two eyes and a mouth.
+struct Head {
+    Head(int width, int height, int frame)
+        : centre(HeadCentre(width, height, frame)),
+          rx(width * 0.095),  // about 60 x 75 pixels of half-axes at 640 x 480
+          ry(height * 0.16),
+          eyeDx(rx * 0.4),
+          eyeY(centre.y - ry * 0.25),
+          eyeR(rx * 0.14),
+          mouthY(centre.y + ry * 0.45)
+    {
+    }
+    Point centre;
+    double rx, ry, eyeDx, eyeY, eyeR, mouthY;
+};
+
+// The distance of row y from the head's centre, in half-heights.
+double RowDistance(const Head& head, int y)
+{
+    return (y - head.centre.y) / head.ry;
+}
+
+// The head's colour at (x, y), given the row's distance `dy`; none outside the head.
+std::optional<Bgr> HeadPixel(const Head& head, int x, int y, double dy)
+{
+    const double dx = (x - head.centre.x) / head.rx;
+    const double d2 = dx * dx + dy * dy;
+    if (!(d2 < 1.0)) return std::nullopt;
+    const double ex = std::min(std::abs(x - (head.centre.x - head.eyeDx)), std::abs(x - (head.centre.x + head.eyeDx)));
+    if (ex * ex + (y - head.eyeY) * (y - head.eyeY) < head.eyeR * head.eyeR) {
+        return Bgr{40, 30, 30};  // eyes
+    }
+    if (std::abs(y - head.mouthY) < head.ry * 0.06 && std::abs(x - head.centre.x) < head.rx * 0.45) {
+        return Bgr{50, 40, 120};  // mouth
+    }
+    return Skin(d2);
+}
+
+// The picture without the head: banner over background.
+Bgr StillPixel(int x, int y)
+{
+    return y < kBannerRows ? BannerPixel(x, y) : Background(x, y);
+}
+
+void Put(uint8_t* row, int x, Bgr p)
+{
+    row[3 * x] = p.b;
+    row[3 * x + 1] = p.g;
+    row[3 * x + 2] = p.r;
+}
+
+// [first, last) of the pixels within `radius` of `centre`, inside [0, size). Outside it
+// the distance is at least the radius, so the head's test fails there.
+std::pair<int, int> Reach(double centre, double radius, int size)
+{
+    const double first = std::floor(centre - radius);
+    const double last = std::ceil(centre + radius) + 1;
+    return {static_cast<int>(std::clamp(first, 0.0, double(size))),
+            static_cast<int>(std::clamp(last, 0.0, double(size)))};
+}
+
 }  // namespace
 
 Bgr BannerPixel(int x, int y)
@@ -43,37 +106,41 @@ Point HeadCentre(int width, int height, int frame)
 
 void Render(uint8_t* pixels, int width, int height, int stride, int frame)
 {
-    const Point centre = HeadCentre(width, height, frame);
-    const double rx = width * 0.095;  // about 60 x 75 pixels of half-axes at 640 x 480
-    const double ry = height * 0.16;
-    const double eyeDx = rx * 0.4, eyeY = centre.y - ry * 0.25, eyeR = rx * 0.14;
-    const double mouthY = centre.y + ry * 0.45;
-
+    const Head head(width, height, frame);
     for (int y = 0; y < height; ++y) {
         uint8_t* row = pixels + static_cast<int64_t>(y) * stride;
-        const double dy = (y - centre.y) / ry;
+        const double dy = RowDistance(head, y);
         for (int x = 0; x < width; ++x) {
-            Bgr p;
-            const double dx = (x - centre.x) / rx;
-            const double d2 = dx * dx + dy * dy;
-            if (y < kBannerRows) {
-                p = BannerPixel(x, y);
-            } else if (d2 < 1.0) {
-                p = Skin(d2);
-                const double ex = std::min(std::abs(x - (centre.x - eyeDx)), std::abs(x - (centre.x + eyeDx)));
-                if (ex * ex + (y - eyeY) * (y - eyeY) < eyeR * eyeR) {
-                    p = Bgr{40, 30, 30};  // eyes
-                } else if (std::abs(y - mouthY) < ry * 0.06 && std::abs(x - centre.x) < rx * 0.45) {
-                    p = Bgr{50, 40, 120};  // mouth
-                }
-            } else {
-                p = Background(x, y);
-            }
-            row[3 * x] = p.b;
-            row[3 * x + 1] = p.g;
-            row[3 * x + 2] = p.r;
+            const std::optional<Bgr> onHead = y < kBannerRows ? std::nullopt : HeadPixel(head, x, y, dy);
+            Put(row, x, onHead.value_or(StillPixel(x, y)));
         }
         std::fill(row + 3 * width, row + stride, uint8_t{0});
+    }
+}
+
+void Renderer::Render(uint8_t* pixels, int width, int height, int stride, int frame)
+{
+    if (width != width_ || height != height_ || stride != stride_) {
+        still_.assign(static_cast<size_t>(height) * stride, 0);
+        for (int y = 0; y < height; ++y) {
+            uint8_t* row = still_.data() + static_cast<int64_t>(y) * stride;
+            for (int x = 0; x < width; ++x) Put(row, x, StillPixel(x, y));
+        }
+        width_ = width;
+        height_ = height;
+        stride_ = stride;
+    }
+    std::memcpy(pixels, still_.data(), still_.size());
+
+    const Head head(width, height, frame);
+    const auto [left, right] = Reach(head.centre.x, head.rx, width);
+    const auto [top, bottom] = Reach(head.centre.y, head.ry, height);
+    for (int y = std::max(top, kBannerRows); y < bottom; ++y) {
+        uint8_t* row = pixels + static_cast<int64_t>(y) * stride;
+        const double dy = RowDistance(head, y);
+        for (int x = left; x < right; ++x) {
+            if (const std::optional<Bgr> p = HeadPixel(head, x, y, dy)) Put(row, x, *p);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace test_scene {
 
@@ -25,5 +26,19 @@ Point HeadCentre(int width, int height, int frame);
 // Draws frame number `frame` into 24-bit B, G, R rows, top row first, `stride` bytes
 // apart. The padding bytes of each row are set to zero.
 void Render(uint8_t* pixels, int width, int height, int stride, int frame);
+
+// Draws the same bytes as Render, keeping the still part of the picture between frames:
+// only the box the head can reach in a frame is worked out again. For a camera that
+// draws frame after frame at one size.
+class Renderer {
+public:
+    void Render(uint8_t* pixels, int width, int height, int stride, int frame);
+
+private:
+    std::vector<uint8_t> still_;  // banner and background, rows `stride_` bytes apart
+    int width_ = 0;
+    int height_ = 0;
+    int stride_ = 0;
+};
 
 }  // namespace test_scene
