@@ -41,6 +41,8 @@ const char* ButtonName(Button button)
     case Button::Exit: return "Exit";
     case Button::Version: return "version";
     case Button::Record: return "Record";
+    case Button::LocateFaces: return "Logo on every face";
+    case Button::LocateSkin: return "Logo by skin colour";
     }
     return "?";
 }
@@ -54,9 +56,23 @@ int ButtonId(Button button)
     case Button::Snapshot: return IDC_SNAPSHOT;
     case Button::Exit: return IDCANCEL;
     case Button::Version:
-    case Button::Record: return 0;
+    case Button::Record:
+    case Button::LocateFaces:
+    case Button::LocateSkin: return 0;
     }
     return 0;
+}
+
+// The system menu's command for a button that stands for one of its entries, else 0.
+UINT SystemCommandOf(Button button)
+{
+    switch (button) {
+    case Button::Version: return IDM_VERSION;
+    case Button::Record: return IDM_RECORD;
+    case Button::LocateFaces: return IDM_LOCATE_FACE;
+    case Button::LocateSkin: return IDM_LOCATE_SKIN;
+    default: return 0;
+    }
 }
 
 // Whether the BMP file at `name` holds exactly this picture.
@@ -203,8 +219,8 @@ void Automation::Press(Button button)
     if (button == Button::Exit) exitPressed_ = true;
     std::printf("quenmire: tick %ld: %s\n", ticks_, ButtonName(button));
     std::fflush(stdout);
-    if (button == Button::Version || button == Button::Record) {
-        PostMessageA(dialog_, WM_SYSCOMMAND, button == Button::Version ? IDM_VERSION : IDM_RECORD, 0);
+    if (const UINT command = SystemCommandOf(button)) {
+        PostMessageA(dialog_, WM_SYSCOMMAND, command, 0);
         return;
     }
     if (button == Button::Exit) CloseOpenDialogs();

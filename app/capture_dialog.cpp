@@ -34,6 +34,18 @@ BEGIN_MESSAGE_MAP(CCaptureDialog, CDialog)
     ON_BN_CLICKED(IDC_SNAPSHOT, OnSnapshot)
 END_MESSAGE_MAP()
 
+namespace {
+
+// Appends a system-menu entry whose text is string resource `text`, when it has one.
+void AppendStringEntry(CMenu& menu, UINT command, UINT text)
+{
+    CString entry;
+    entry.LoadString(text);
+    if (!entry.IsEmpty()) menu.AppendMenu(MF_STRING, command, entry);
+}
+
+}  // namespace
+
 BOOL CCaptureDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
@@ -45,10 +57,10 @@ BOOL CCaptureDialog::OnInitDialog()
             systemMenu->AppendMenu(MF_SEPARATOR);
             systemMenu->AppendMenu(MF_STRING, IDM_VERSION, versionMenu);
         }
-        systemMenu->AppendMenu(MF_STRING, IDM_RECORD, "Record");
+        AppendStringEntry(*systemMenu, IDM_RECORD, IDS_RECORD_MENU);
         systemMenu->AppendMenu(MF_SEPARATOR);
-        systemMenu->AppendMenu(MF_STRING, IDM_LOCATE_SKIN, "Logo by skin colour");
-        systemMenu->AppendMenu(MF_STRING, IDM_LOCATE_FACE, "Logo on every face");
+        AppendStringEntry(*systemMenu, IDM_LOCATE_SKIN, IDS_LOCATE_SKIN_MENU);
+        AppendStringEntry(*systemMenu, IDM_LOCATE_FACE, IDS_LOCATE_FACE_MENU);
     }
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));

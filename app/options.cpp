@@ -16,8 +16,9 @@ const char kUsage[] =
     "  --answer yes,no,...      answer the device questions in order; further questions\n"
     "                           are answered no, messages with only OK are acknowledged\n"
     "  --press TICK:BUTTON      press BUTTON once TICK ticks have run (repeatable); BUTTON\n"
-    "                           is start, stop, intercept, snapshot, exit, version or\n"
-    "                           record (the system menu's Record entry)\n"
+    "                           is start, stop, intercept, snapshot, exit, version, or\n"
+    "                           an entry of the system menu: record, faces (the logo on\n"
+    "                           every face) or skin (the logo by skin colour)\n"
     "  --ticks N                end the program after N ticks, as Exit does\n"
     "  --headless               run without a window (implied when there is no display)\n"
     "  --source PATH_OR_PIPELINE\n"
@@ -102,7 +103,8 @@ bool ParseButton(const char* name, Button* button)
         Button button;
     } kButtons[] = {{"start", Button::Start},       {"stop", Button::Stop}, {"intercept", Button::Intercept},
                     {"snapshot", Button::Snapshot}, {"exit", Button::Exit}, {"version", Button::Version},
-                    {"record", Button::Record}};
+                    {"record", Button::Record},      {"faces", Button::LocateFaces},
+                    {"skin", Button::LocateSkin}};
     for (const auto& known : kButtons) {
         if (strcasecmp(name, known.name) == 0) {
             *button = known.button;

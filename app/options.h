@@ -7,7 +7,9 @@
 
 #include "output/scaled_frame.h"
 
-enum class Button { Start, Stop, Intercept, Snapshot, Exit, Version, Record };
+// The dialog's buttons, and the system menu's entries beyond the design: Record, and the
+// locator switch (LocateFaces, LocateSkin).
+enum class Button { Start, Stop, Intercept, Snapshot, Exit, Version, Record, LocateFaces, LocateSkin };
 
 struct ButtonPress {
     long tick;  // pressed once this many ticks have run

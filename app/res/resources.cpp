@@ -37,6 +37,9 @@ const win32::DialogTemplate kDialogs[] = {
 
 const win32::StringResource kStrings[] = {
     {IDS_VERSION_MENU, "vosk のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
+    {IDS_RECORD_MENU, "Record"},
+    {IDS_LOCATE_SKIN_MENU, "Logo by skin colour"},
+    {IDS_LOCATE_FACE_MENU, "Logo on every face"},
 };
 
 // A webcam whose lens is a laughing face. Palette indices: 0 black, 1 dark grey, 2 grey,

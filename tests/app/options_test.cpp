@@ -26,6 +26,17 @@ TEST(OptionsTest, NoOptionsMeansAttendedAsDesigned)
     EXPECT_TRUE(options.realCameras);
 }
 
+TEST(OptionsTest, PressesTheSystemMenuEntries)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--press", "1:record", "--press", "2:Faces", "--press", "3:skin"}, &options, &error)) << error;
+    ASSERT_EQ(3u, options.presses.size());
+    EXPECT_EQ(Button::Record, options.presses[0].button);
+    EXPECT_EQ(Button::LocateFaces, options.presses[1].button);
+    EXPECT_EQ(Button::LocateSkin, options.presses[2].button);
+}
+
 TEST(OptionsTest, ParsesEveryOption)
 {
     Options options;
