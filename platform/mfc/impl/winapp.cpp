@@ -1,5 +1,5 @@
 // The application object and the program's entry.
-#include "platform/win32/desktop.h"
+#include "desktop.h"
 
 #include <vector>
 
