@@ -11,4 +11,4 @@
 #include "image/dib_image.h"
 #include "video_inputs.h"
 
-int layering_control_uses_the_headers() { return static_cast<int>(sizeof(BITMAPINFOHEADER) + sizeof(DibImage)); }
+int layering_capture_control() { return static_cast<int>(sizeof(BITMAPINFOHEADER) + sizeof(DibImage)); }
