@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/colour_formula.h"
+#include "image/pixel_formulas.h"
 
 namespace {
 

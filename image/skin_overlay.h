@@ -4,9 +4,9 @@
 // left and rows from the top.
 #pragma once
 
-#include "image/colour_formula.h"
 #include "image/dib_image.h"
 #include "image/pixel.h"
+#include "image/pixel_formulas.h"
 
 // 1 when the widths or the heights differ, else 0.
 int SizeDiffers(const DibImage& a, const DibImage& b);
