@@ -11,7 +11,7 @@
 #include "app/pipeline_settings.h"
 #include "app/terminal_text.h"
 #include "grabber_counters.h"
-#include "image/file_open.h"
+#include "fs/file_open.h"
 
 namespace {
 

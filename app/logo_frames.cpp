@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/terminal_text.h"
-#include "image/file_open.h"
+#include "fs/file_open.h"
 
 const char kLogoFolder[] = "images";
 const char kLogoFramePattern[] = "images\\laugh%04d.bmp";

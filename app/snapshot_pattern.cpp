@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "app/terminal_text.h"
-#include "image/file_open.h"
+#include "fs/file_open.h"
 
 const char kDefaultSnapshotPattern[] = "snap%04d.bmp";
 

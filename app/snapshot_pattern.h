@@ -37,7 +37,7 @@ void ReadSnapshotPattern(const char* path, char (&pattern)[kPatternBytes]);
 struct SnapshotResult {
     int32_t number = -1;  // the number it used up; -1 when none was left
     std::string name;     // the name formatted from it, in the snapshot folder
-    int error = 0;        // 0 when written, else why not (see image/file_open.h)
+    int error = 0;        // 0 when written, else why not (see fs/file_open.h)
 };
 
 // Writes the image as a snapshot, numbered from *counter on, and moves the counter past

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "image/atomic_file.h"
+#include "fs/atomic_file.h"
+#include "fs/file_open.h"
 #include "image/bmp_parse.h"
 #include "image/dib_image.h"
-#include "image/file_open.h"
 
 namespace {
 

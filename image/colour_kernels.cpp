@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/skin_overlay.h"
+#include "image/pixel_formulas.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "image/atomic_file.h"
-#include "image/bitmap_headers.h"
+#include "bitmap/bitmap_headers.h"
+#include "fs/atomic_file.h"
 
 // Images larger than this in either direction are never given storage; together with
 // the 32-bit size rule below this keeps every buffer and row table of sane size, whatever
@@ -58,7 +58,7 @@ public:
     const BITMAPINFO* Info() const { return &m_info; }
 
     // BMP files. 0 on success, -1 on failure with errno telling why (see
-    // image/file_open.h). File names may use '\' as a folder separator. The F forms format
+    // fs/file_open.h). File names may use '\' as a folder separator. The F forms format
     // the name printf-style into at most 255 characters and refuse a longer one. A file
     // written appears whole or not at all; WriteBmp replaces a regular file of that name,
     // never anything else (a symbolic link, a folder).

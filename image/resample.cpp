@@ -5,38 +5,6 @@
 #include "image/bilinear_formula.h"
 #include "image/scale_kernels.h"
 
-uint8_t ClampToByte(double value)
-{
-    if (value > 255.0) {
-        return 255;
-    }
-    if (!(value >= 0.0)) {  // below zero, or not a number
-        return 0;
-    }
-    return static_cast<uint8_t>(static_cast<int>(value));
-}
-
-namespace {
-
-uint8_t BilinearChannel(int a, int b, int c, int d, double fx, double fy)
-{
-    const BilinearTerms<double> terms{static_cast<double>(a), static_cast<double>(b - a), static_cast<double>(c - a),
-                                      static_cast<double>(a - b - c + d)};
-    double value;
-    BilinearValue(terms, fx, fy, value);
-    return ClampToByte(value);
-}
-
-}  // namespace
-
-void BilinearPixel(const BgrPixel* topLeft, const BgrPixel* topRight, const BgrPixel* bottomLeft,
-                   const BgrPixel* bottomRight, const double& fx, const double& fy, BgrPixel* out)
-{
-    out->r = BilinearChannel(topLeft->r, topRight->r, bottomLeft->r, bottomRight->r, fx, fy);
-    out->g = BilinearChannel(topLeft->g, topRight->g, bottomLeft->g, bottomRight->g, fx, fy);
-    out->b = BilinearChannel(topLeft->b, topRight->b, bottomLeft->b, bottomRight->b, fx, fy);
-}
-
 void WarpImage(const DibImage& source, DibImage& destination, const WarpMatrix& matrix)
 {
     if (!HasPixels(source) || !HasPixels(destination)) {

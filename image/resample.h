@@ -7,6 +7,7 @@
 
 #include "image/dib_image.h"
 #include "image/pixel.h"
+#include "image/pixel_formulas.h"
 
 // A 3x3 projective map, row-major, from a destination pixel (x, y, 1) to homogeneous
 // source coordinates: w = (m6 x + m7 y) + m8, u = ((m0 x + m1 y) + m2) / w is the source
@@ -14,17 +15,6 @@
 struct WarpMatrix {
     double m[9];
 };
-
-// A channel value as a byte: above 255 gives 255, below 0 or not a number gives 0,
-// anything else is truncated toward zero.
-uint8_t ClampToByte(double value);
-
-// Bilinear interpolation between the source pixels at (iu, iv), (iu + 1, iv),
-// (iu, iv + 1) and (iu + 1, iv + 1), fx and fy being the fractional parts of the source
-// column and row. Each channel is ((A - B - C + D) fy + (B - A)) fx + (C - A) fy + A,
-// evaluated in that order, then clamped.
-void BilinearPixel(const BgrPixel* topLeft, const BgrPixel* topRight, const BgrPixel* bottomLeft,
-                   const BgrPixel* bottomRight, const double& fx, const double& fy, BgrPixel* out);
 
 // Writes every destination pixel whose source point has all four neighbours inside the
 // source; the others keep what they held. Nothing happens when either image is empty.

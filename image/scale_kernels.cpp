@@ -8,7 +8,7 @@
 
 #include "image/bilinear_formula.h"
 #include "image/pixel.h"
-#include "image/resample.h"
+#include "image/pixel_formulas.h"
 
 namespace {
 

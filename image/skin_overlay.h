@@ -6,17 +6,10 @@
 
 #include "image/dib_image.h"
 #include "image/pixel.h"
-
-// 1 when the three bytes at a equal the three bytes at b, else 0.
-int SameColour(const uint8_t* a, const uint8_t* b);
+#include "image/pixel_formulas.h"
 
 // 1 when the widths or the heights differ, else 0.
 int SizeDiffers(const DibImage& a, const DibImage& b);
-
-// Y = (0.58661 G + 0.29891 R) + 0.11448 B, Cb = (0.5 B - (0.16874 R + 0.33126 G)) + 128,
-// Cr = ((0.5 R - 0.41869 G) - 0.08131 B) + 128, in double in this order, each then
-// clamped and truncated (ClampToByte).
-void BgrToYCbCr(const BgrPixel* in, YCbCrPixel* out);
 
 // Makes mask the size of source (adopting its header when the sizes differ) and sets
 // each of its pixels to inside when the source pixel's Y, Cb and Cr all lie strictly

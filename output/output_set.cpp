@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "image/file_open.h"
+#include "fs/file_open.h"
 #include "output/recording.h"
 
 namespace {

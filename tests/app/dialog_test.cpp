@@ -15,7 +15,7 @@
 
 #include "app/res/resource.h"
 #include "image/skin_overlay.h"
-#include "platform/win32/desktop.h"
+#include "desktop.h"
 #include "program_test.h"
 
 namespace app_test {

@@ -8,7 +8,7 @@
 
 #include "app/capture_app.h"
 #include "app/res/resource.h"
-#include "platform/win32/desktop.h"
+#include "desktop.h"
 #include "tests/support/message_pump.h"
 #include "video_inputs.h"
 

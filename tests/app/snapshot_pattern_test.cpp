@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/terminal_text.h"
-#include "image/file_open.h"
+#include "fs/file_open.h"
 #include "tests/support/test_files.h"
 
 namespace {

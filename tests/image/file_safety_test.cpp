@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 
 #include "image/dib_image.h"
-#include "image/file_open.h"
+#include "fs/file_open.h"
 #include "tests/support/test_files.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "framework_fixture.h"
-#include "platform/win32/desktop.h"
+#include "desktop.h"
 
 namespace mfc_test {
 namespace {

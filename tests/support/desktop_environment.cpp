@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/win32/desktop.h"
+#include "desktop.h"
 
 namespace {
 

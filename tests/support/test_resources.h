@@ -2,7 +2,7 @@
 // copies of the program's two dialog templates, and a test icon.
 #pragma once
 
-#include "platform/win32/resources.h"
+#include "resources.h"
 
 namespace test_resources {
 

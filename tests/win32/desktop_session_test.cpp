@@ -12,7 +12,7 @@
 
 #include <sys/stat.h>
 
-#include "platform/win32/desktop.h"
+#include "desktop.h"
 #include "tests/support/test_files.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/win32/desktop.h"
+#include "desktop.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/test_resources.h"
 

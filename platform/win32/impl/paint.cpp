@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "user_internal.h"
+#include "icons.h"
+#include "paint.h"
+#include "window_records.h"
 
 namespace win32::detail {
 namespace {
@@ -111,18 +113,6 @@ const uint8_t* DibRow(const uint8_t* bits, int64_t stride, int32_t height, int64
 }
 
 }  // namespace
-
-HWND NextWindowToPaint(HWND filter)
-{
-    for (HWND hwnd : AllWindows()) {
-        const Window* window = FindWindowRecord(hwnd);
-        if (!window->updateRect.isEmpty() && !window->backing.isNull() && IsWindowVisible(hwnd) &&
-            (filter == nullptr || hwnd == filter || IsDescendant(filter, hwnd))) {
-            return hwnd;
-        }
-    }
-    return nullptr;
-}
 
 void InvalidateWhole(Window& window)
 {
@@ -282,17 +272,4 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, 
     }
     ShowDrawn(*window, target);
     return SrcHeight;
-}
-
-int GetSystemMetrics(int nIndex)
-{
-    switch (nIndex) {
-    case SM_CXICON:
-    case SM_CYICON:
-        return 32;
-    case SM_CXSMICON:
-    case SM_CYSMICON:
-        return 16;
-    }
-    return 0;
 }

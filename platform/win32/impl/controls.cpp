@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QPainter>
 
-#include "user_internal.h"
+#include "controls.h"
+#include "paint.h"
+#include "window_records.h"
 
 namespace win32::detail {
 namespace {

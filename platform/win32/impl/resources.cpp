@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "user_internal.h"
+#include "icons.h"
+#include "window_records.h"
 
 namespace win32 {
 namespace {
@@ -148,6 +149,20 @@ int LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax)
     for (const StringResource& entry : g_resources->strings) {
         if (entry.id != uID || entry.text == nullptr) continue;
         return detail::CopyWholeCharacters(entry.text, lpBuffer, cchBufferMax);
+    }
+    return 0;
+}
+
+// The icon sizes that the icons are drawn at.
+int GetSystemMetrics(int nIndex)
+{
+    switch (nIndex) {
+    case SM_CXICON:
+    case SM_CYICON:
+        return 32;
+    case SM_CXSMICON:
+    case SM_CYSMICON:
+        return 16;
     }
     return 0;
 }

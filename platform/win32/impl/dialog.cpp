@@ -1,8 +1,10 @@
 // Dialogs made from templates, the dialog window procedure and dialog keyboard handling.
 #include <QFontDatabase>
 
+#include "controls.h"
 #include "resources.h"
-#include "user_internal.h"
+#include "window.h"
+#include "window_records.h"
 
 namespace win32::detail {
 namespace {

@@ -11,8 +11,10 @@
 #include <unistd.h>
 
 #include "message_box.h"
+#include "message_loop.h"
 #include "resources.h"
-#include "user_internal.h"
+#include "window.h"
+#include "window_records.h"
 
 namespace win32 {
 namespace {

@@ -5,7 +5,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-#include "user_internal.h"
+#include "menu.h"
+#include "window_records.h"
 
 namespace win32::detail {
 

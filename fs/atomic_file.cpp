@@ -1,4 +1,4 @@
-#include "image/atomic_file.h"
+#include "fs/atomic_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "image/file_open.h"
+#include "fs/file_open.h"
 
 namespace {
 

@@ -9,7 +9,8 @@
 
 #include <unistd.h>
 
-#include "user_internal.h"
+#include "message_loop.h"
+#include "window_records.h"
 
 namespace win32::detail {
 namespace {

@@ -1,27 +1,21 @@
 // The application object and the program's entry.
-#include "platform/win32/desktop.h"
+#include "desktop.h"
 
 #include <vector>
 
 #include "afxwin.h"
+#include "current_app.h"
 #include "temporary_objects.h"
-
-namespace {
-CWinApp* g_app = nullptr;
-}  // namespace
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
 
 CWinApp::CWinApp(LPCTSTR lpszAppName) : m_hInstance(GetModuleHandleA(nullptr)), m_pszAppName(lpszAppName)
 {
-    if (g_app == nullptr) g_app = this;
+    afx::FileApp(this);
 }
 
-CWinApp::~CWinApp()
-{
-    if (g_app == this) g_app = nullptr;
-}
+CWinApp::~CWinApp() { afx::UnfileApp(this); }
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
@@ -45,14 +39,6 @@ int CWinApp::ExitInstance() { return m_nExitCode; }
 HICON CWinApp::LoadIcon(UINT nIDResource) const { return LoadIcon(MAKEINTRESOURCEA(nIDResource)); }
 
 HICON CWinApp::LoadIcon(LPCTSTR lpszResourceName) const { return ::LoadIconA(m_hInstance, lpszResourceName); }
-
-CWinApp* AfxGetApp() { return g_app; }
-
-CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
-
-HINSTANCE AfxGetInstanceHandle() { return g_app ? g_app->m_hInstance : GetModuleHandleA(nullptr); }
-
-HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
 
 int AfxWinMain(int argc, char** argv)
 {

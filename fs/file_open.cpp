@@ -1,4 +1,4 @@
-#include "image/file_open.h"
+#include "fs/file_open.h"
 
 #include <algorithm>
 #include <cerrno>

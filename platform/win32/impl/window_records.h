@@ -1,5 +1,12 @@
-// Inside the windowing layer: window records, handle tables and the calls between the
-// layer's parts. Not for callers of the Windows API.
+// The window records and the handle tables: the one home of what the windowing layer's
+// parts share. Not for callers of the Windows API. The parts call only downward:
+//   window_records    nothing of the others
+//   message_loop      the records
+//   resources (icons) the records
+//   paint             the records, icons, messages
+//   menu              the records, messages
+//   window            all of the above (making and ending windows)
+//   controls, widgets, dialog, desktop on top
 #pragma once
 
 #include <QImage>
@@ -8,7 +15,6 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,7 +24,6 @@
 #include "windows.h"
 
 class QMenu;
-class QPainter;
 
 namespace win32::detail {
 
@@ -95,47 +100,19 @@ bool OnGuiThread();
 // with a terminator; returns the bytes copied.
 int CopyWholeCharacters(std::string_view text, char* buffer, int size);
 
-// ---- windows (window.cpp)
+// The widget property that holds a window's handle.
+inline constexpr char kHandleProperty[] = "qm_hwnd";
+
+// Every window, by handle. Windows live on the Qt application's thread only.
+HandleTable<Window, HWND>& Windows();
+// The record of a window, or null (also off the Qt application's thread).
 Window* FindWindowRecord(HWND hwnd);
-// Makes the record's widget and backing image and files it. `geometry` is in client
-// pixels of the parent (for a dialog: screen position and client size).
-HWND AddWindow(std::unique_ptr<Window> window, const QRect& geometry, const QFont* font);
 std::vector<HWND> ChildrenOf(HWND parent);
 std::vector<HWND> AllWindows();
 bool IsDescendant(HWND ancestor, HWND hwnd);
 HWND WindowOfWidget(const QObject* widget);
 QColor ButtonFaceColour();
-// Destroys every window left, for the end of the desktop session.
-void DestroyAllWindows();
-
-// ---- messages (message_loop.cpp)
-// Calls the window's procedure, then the WH_CALLWNDPROCRET hooks.
-LRESULT CallWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool sent);
-void KillTimersOf(HWND hwnd);
-void ResetMessageQueue();
-
-// ---- painting (paint.cpp)
 // The first visible window, in creation order, that needs painting and passes the filter.
 HWND NextWindowToPaint(HWND filter);
-void InvalidateWhole(Window& window);
-// Runs `draw` with a painter on the context's image, clipped to the context.
-bool PaintOnDc(HDC hdc, const std::function<void(QPainter& painter)>& draw);
-bool FillWithButtonFace(HDC hdc);
-void ReleaseDcsOf(HWND hwnd);
-
-// ---- dialogs and controls (dialog.cpp, controls.cpp)
-LRESULT CALLBACK ButtonWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-// ---- menus (menu.cpp)
-void ShowSystemMenu(HWND hwnd, const QPoint& globalPosition);
-void DestroySystemMenu(Window& window);
-
-// ---- icons (resources.cpp)
-struct Icon {
-    QImage large;  // SM_CXICON x SM_CYICON
-    QImage small;  // SM_CXSMICON x SM_CYSMICON
-};
-const Icon* FindIcon(HICON icon);
 
 }  // namespace win32::detail

@@ -2,7 +2,8 @@
 // entries are offered as the window's context menu instead.
 #include <QMenu>
 
-#include "user_internal.h"
+#include "menu.h"
+#include "window_records.h"
 
 namespace win32::detail {
 namespace {

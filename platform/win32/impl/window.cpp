@@ -1,25 +1,20 @@
-// Window records and their widgets: creation, destruction and window attributes.
+// Windows and their widgets: creation, destruction and window attributes. The records
+// themselves live in window_records.cpp.
 #include <QApplication>
-#include <QPalette>
 #include <QPushButton>
-#include <QThread>
 
 #include <algorithm>
 #include <cstring>
 
-#include "user_internal.h"
+#include "icons.h"
+#include "menu.h"
+#include "message_loop.h"
+#include "paint.h"
 #include "widgets.h"
+#include "window.h"
 
 namespace win32::detail {
 namespace {
-
-const char kHandleProperty[] = "qm_hwnd";
-
-HandleTable<Window, HWND>& Windows()
-{
-    static HandleTable<Window, HWND> table(0x10000);
-    return table;
-}
 
 Window* FindWindowOrFail(HWND hwnd)
 {
@@ -82,18 +77,6 @@ void ResizeBacking(Window& window, const QSize& size)
 
 }  // namespace
 
-bool OnGuiThread()
-{
-    const QCoreApplication* app = QCoreApplication::instance();
-    return app != nullptr && app->inherits("QApplication") && QThread::currentThread() == app->thread();
-}
-
-Window* FindWindowRecord(HWND hwnd)
-{
-    if (hwnd == nullptr || !OnGuiThread()) return nullptr;
-    return Windows().Find(hwnd);
-}
-
 HWND AddWindow(std::unique_ptr<Window> record, const QRect& geometry, const QFont* font)
 {
     if (!OnGuiThread()) return nullptr;
@@ -118,49 +101,6 @@ HWND AddWindow(std::unique_ptr<Window> record, const QRect& geometry, const QFon
     return window.handle;
 }
 
-std::vector<HWND> ChildrenOf(HWND parent)
-{
-    std::vector<HWND> children;
-    if (!OnGuiThread()) return children;
-    for (HWND hwnd : Windows().Handles()) {
-        const Window* window = Windows().Find(hwnd);
-        if (window->parent == parent && window->kind != WindowKind::Dialog) children.push_back(hwnd);
-    }
-    return children;
-}
-
-std::vector<HWND> AllWindows() { return OnGuiThread() ? Windows().Handles() : std::vector<HWND>(); }
-
-bool IsDescendant(HWND ancestor, HWND hwnd)
-{
-    for (const Window* window = FindWindowRecord(hwnd); window && window->kind != WindowKind::Dialog;
-         window = FindWindowRecord(window->parent)) {
-        if (window->parent == ancestor) return true;
-    }
-    return false;
-}
-
-HWND WindowOfWidget(const QObject* widget)
-{
-    if (widget == nullptr) return nullptr;
-    const QVariant value = widget->property(kHandleProperty);
-    return value.isValid() ? reinterpret_cast<HWND>(value.toULongLong()) : nullptr;
-}
-
-QColor ButtonFaceColour()
-{
-    return QApplication::palette().color(QPalette::Active, QPalette::Button);
-}
-
-int CopyWholeCharacters(std::string_view text, char* buffer, int size)
-{
-    size_t length = std::min(text.size(), static_cast<size_t>(size - 1));
-    while (length > 0 && length < text.size() && (text[length] & 0xC0) == 0x80) --length;
-    std::memcpy(buffer, text.data(), length);
-    buffer[length] = '\0';
-    return static_cast<int>(length);
-}
-
 void DestroyAllWindows()
 {
     for (HWND hwnd : AllWindows()) DestroyWindow(hwnd);
@@ -169,8 +109,6 @@ void DestroyAllWindows()
 }  // namespace win32::detail
 
 using namespace win32::detail;
-
-BOOL IsWindow(HWND hWnd) { return FindWindowRecord(hWnd) != nullptr; }
 
 BOOL DestroyWindow(HWND hWnd)
 {
@@ -228,15 +166,6 @@ BOOL IsIconic(HWND hWnd)
     return widget && widget->isWindow() && widget->isMinimized();
 }
 
-BOOL IsWindowVisible(HWND hWnd)
-{
-    for (const Window* window = FindWindowRecord(hWnd); window; window = FindWindowRecord(window->parent)) {
-        if (!(window->style & WS_VISIBLE)) return FALSE;
-        if (window->kind == WindowKind::Dialog) return TRUE;
-    }
-    return FALSE;
-}
-
 BOOL ShowWindow(HWND hWnd, int nCmdShow)
 {
     Window* window = FindWindowOrFail(hWnd);
@@ -283,12 +212,6 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable)
     }
     if (window->widget) window->widget->setEnabled(bEnable);
     return wasDisabled;
-}
-
-BOOL IsWindowEnabled(HWND hWnd)
-{
-    const Window* window = FindWindowRecord(hWnd);
-    return window && !(window->style & WS_DISABLED);
 }
 
 BOOL MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint)

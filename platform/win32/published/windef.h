@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "image/bitmap_headers.h"
+#include "bitmap/bitmap_headers.h"
 
 #define WINAPI
 #define CALLBACK

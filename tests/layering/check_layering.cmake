@@ -1,0 +1,46 @@
+# Builds each target of FAILING (target=header, separated by commas) and expects it to
+# fail because the header is not found; builds each target of BUILDING and expects it to
+# build. Run as: cmake -DBUILD_DIR=... -DFAILING=... -DBUILDING=... -P check_layering.cmake
+function(build_target target result_var output_var)
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${target}
+                  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  set(${result_var} ${result} PARENT_SCOPE)
+  set(${output_var} "${output}" PARENT_SCOPE)
+endfunction()
+
+set(failures 0)
+string(REPLACE "," ";" failing "${FAILING}")
+foreach(entry IN LISTS failing)
+  string(FIND "${entry}" "=" eq)
+  string(SUBSTRING "${entry}" 0 ${eq} target)
+  math(EXPR after "${eq} + 1")
+  string(SUBSTRING "${entry}" ${after} -1 header)
+  build_target(${target} result output)
+  # GCC: "windows.h: No such file or directory"; Clang: "'windows.h' file not found".
+  string(FIND "${output}" "${header}: No such file" gcc_message)
+  string(FIND "${output}" "'${header}' file not found" clang_message)
+  if(result EQUAL 0)
+    message(SEND_ERROR "${target} built, but it includes ${header} against the layering")
+    math(EXPR failures "${failures} + 1")
+  elseif(gcc_message EQUAL -1 AND clang_message EQUAL -1)
+    message(SEND_ERROR "${target} failed, but not on the missing ${header}:\n${output}")
+    math(EXPR failures "${failures} + 1")
+  else()
+    message(STATUS "${target}: ${header} not found, as it should be")
+  endif()
+endforeach()
+
+string(REPLACE "," ";" building "${BUILDING}")
+foreach(target IN LISTS building)
+  build_target(${target} result output)
+  if(NOT result EQUAL 0)
+    message(SEND_ERROR "${target} failed to build:\n${output}")
+    math(EXPR failures "${failures} + 1")
+  else()
+    message(STATUS "${target}: built")
+  endif()
+endforeach()
+
+if(failures GREATER 0)
+  message(FATAL_ERROR "${failures} layering case(s) went wrong")
+endif()
