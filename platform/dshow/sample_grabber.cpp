@@ -92,6 +92,8 @@ void GrabberState::Deliver(GstSample* sample)
     }
 }
 
+const IID SampleGrabber::kObjectIid = {0x3C0E5A61, 0x8F27, 0x4B1D, {0x9A, 0x44, 0x51, 0x0D, 0x7E, 0x21, 0xC3, 0x03}};
+
 SampleGrabber::SampleGrabber() : state_(std::make_shared<GrabberState>()) {}
 
 HRESULT SampleGrabber::QueryInterface(REFIID iid, void** object)
@@ -99,7 +101,8 @@ HRESULT SampleGrabber::QueryInterface(REFIID iid, void** object)
     return Answer(iid, object,
                   {{&IID_IUnknown, static_cast<IBaseFilter*>(this)},
                    {&IID_IBaseFilter, static_cast<IBaseFilter*>(this)},
-                   {&IID_ISampleGrabber, static_cast<ISampleGrabber*>(this)}});
+                   {&IID_ISampleGrabber, static_cast<ISampleGrabber*>(this)},
+                   ObjectEntry(kObjectIid)});
 }
 
 HRESULT SampleGrabber::SetMediaType(const AM_MEDIA_TYPE* pType)
@@ -244,8 +247,8 @@ void SampleGrabber::SetConnected()
 
 HRESULT ReadGrabberCounters(ISampleGrabber* grabber, GrabberCounters* counters)
 {
-    auto* ours = dynamic_cast<SampleGrabber*>(grabber);
-    if (ours == nullptr || counters == nullptr) {
+    const ComPtr<SampleGrabber> ours = com::QueryObject<SampleGrabber>(grabber);
+    if (!ours || counters == nullptr) {
         return E_INVALIDARG;
     }
     const GrabberState& state = *ours->State();
