@@ -5,8 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-
-#include <dshow.h>
+#include <vector>
 
 #include "app/automation.h"
 #include "app/capture_app.h"
@@ -29,24 +28,12 @@ namespace {
 // The devices' friendly names in the order they would be offered.
 int ListDevices()
 {
-    CaptureSystem capture;  // for COM and the way it reads device names
-    ICreateDevEnum* deviceEnum = nullptr;
-    IEnumMoniker* classEnum = nullptr;
-    OpenVideoInputs(&deviceEnum, &classEnum);
-    if (deviceEnum != nullptr) deviceEnum->Release();
-    if (classEnum == nullptr) {
+    std::vector<std::string> names;
+    if (ListVideoInputNames(&names) < 0) {
         std::fprintf(stderr, "quenmire: no video capture device\n");
         return 1;
     }
-    IMoniker* moniker = nullptr;
-    while (classEnum->Next(1, &moniker, nullptr) == S_OK && moniker != nullptr) {
-        char name[kDeviceNameBytes];
-        capture.ReadFriendlyName(moniker, name);
-        std::printf("%s\n", name);
-        moniker->Release();
-        moniker = nullptr;
-    }
-    classEnum->Release();
+    for (const std::string& name : names) std::printf("%s\n", name.c_str());
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 #include <windows.h>
 
@@ -40,25 +41,79 @@ void ReadPinTypes(IAMCrossbar* crossbar, BOOL inputs, LONG count, int32_t* types
     }
 }
 
+// Walks the video inputs in the order they are offered: visit gets each one's moniker
+// until it returns false. False when there are no video inputs at all.
+template <class Visit>
+bool VisitVideoInputs(Visit visit)
+{
+    ComPtr<ICreateDevEnum> deviceEnum;
+    ComPtr<IEnumMoniker> classEnum;
+    CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                     deviceEnum.PutVoid());
+    if (deviceEnum) {
+        // What decides is whether an enumerator came back, not the result code.
+        deviceEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, classEnum.Put(), 0);
+    }
+    if (!classEnum) {
+        return false;
+    }
+    ComPtr<IMoniker> moniker;
+    while (classEnum->Next(1, moniker.Put(), nullptr) == S_OK && moniker) {
+        if (!visit(moniker.Get())) {
+            break;
+        }
+    }
+    return true;
+}
+
+// The moniker's friendly name in the system code page; empty when it cannot be read.
+void ReadMonikerName(IMoniker* moniker, char* name)
+{
+    name[0] = '\0';
+    ComPtr<IPropertyBag> bag;
+    moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid());
+    if (!bag) {
+        return;
+    }
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    bag->Read(L"FriendlyName", &value, nullptr);
+    if (value.vt == VT_BSTR && value.bstrVal != nullptr) {
+        if (WideCharToMultiByte(CP_ACP, 0, value.bstrVal, -1, name, kDeviceNameBytes, nullptr, nullptr) == 0) {
+            CutName(value.bstrVal, name);
+        }
+        SysFreeString(value.bstrVal);
+    }
+}
+
+// Gives back the reference that a record field holds, and empties the field.
+template <class T>
+void ReleaseField(T*& field)
+{
+    ComPtr<T>::Adopt(std::exchange(field, nullptr)).Reset();
+}
+
 }  // namespace
 
-void OpenVideoInputs(ICreateDevEnum** deviceEnum, IEnumMoniker** classEnum)
+int ListVideoInputNames(std::vector<std::string>* names)
 {
-    *deviceEnum = nullptr;
-    *classEnum = nullptr;
-    CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                     reinterpret_cast<void**>(deviceEnum));
-    if (*deviceEnum != nullptr) {
-        // What decides is whether an enumerator came back, not the result code.
-        (*deviceEnum)->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, classEnum, 0);
-    }
+    CoInitialize(nullptr);
+    int count = 0;
+    const bool any = VisitVideoInputs([&](IMoniker* moniker) {
+        char name[kDeviceNameBytes];
+        ReadMonikerName(moniker, name);
+        names->emplace_back(name);
+        ++count;
+        return true;
+    });
+    CoUninitialize();
+    return any ? count : -1;
 }
 
 CaptureSystem::CaptureSystem()
 {
     CoInitialize(nullptr);
-    graph = nullptr;
-    mediaControl = nullptr;
     deviceCount = 0;
     std::memset(devices, 0, sizeof devices);
 }
@@ -71,12 +126,8 @@ CaptureSystem::~CaptureSystem()
     for (int i = 0; i < deviceCount; ++i) {
         ReleaseDevice(devices[i]);
     }
-    if (mediaControl != nullptr) {
-        mediaControl->Release();
-    }
-    if (graph != nullptr) {
-        graph->Release();
-    }
+    mediaControl.Reset();
+    graph.Reset();
     CoUninitialize();
 }
 
@@ -86,12 +137,12 @@ int CaptureSystem::Open(int maxDevices, int withRenderer)
     if (count < 0) {
         return count;
     }
-    CoCreateInstance(CLSID_FilterGraph, nullptr, kInProcess, IID_IGraphBuilder, reinterpret_cast<void**>(&graph));
+    CoCreateInstance(CLSID_FilterGraph, nullptr, kInProcess, IID_IGraphBuilder, graph.PutVoid());
     for (int i = 0; i < count; ++i) {
         BuildDeviceGraph(devices[i], withRenderer);
     }
     if (graph != nullptr) {
-        graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&mediaControl));
+        graph->QueryInterface(IID_IMediaControl, mediaControl.PutVoid());
     }
     if (mediaControl != nullptr) {
         mediaControl->Run();
@@ -105,24 +156,12 @@ int CaptureSystem::EnumerateDevices(CaptureDevice* first, int maxDevices)
     // However many the caller asks for, only the records from `first` to the end exist.
     maxDevices = std::min<int>(maxDevices, static_cast<int>(std::end(devices) - first));
 
-    ICreateDevEnum* deviceEnum = nullptr;
-    IEnumMoniker* classEnum = nullptr;
-    OpenVideoInputs(&deviceEnum, &classEnum);
-    if (classEnum == nullptr) {
-        MessageBoxA(nullptr, "ビデオキャプチャデバイスが存在しません", "ERROR", MB_OK);
-        if (deviceEnum != nullptr) {
-            deviceEnum->Release();
-        }
-        return -1;
-    }
-
     int count = 0;
-    IMoniker* moniker = nullptr;
-    while (classEnum->Next(1, &moniker, nullptr) == S_OK && moniker != nullptr) {
+    const bool any = VisitVideoInputs([&](IMoniker* moniker) {
         // Tested before the device is offered: nobody is asked about a device that
         // could not be used.
         if (count >= maxDevices) {
-            break;
+            return false;
         }
         char name[kDeviceNameBytes];
         ReadFriendlyName(moniker, name);
@@ -137,37 +176,18 @@ int CaptureSystem::EnumerateDevices(CaptureDevice* first, int maxDevices)
                 ++count;
             }
         }
-        moniker->Release();
-        moniker = nullptr;
+        return true;
+    });
+    if (!any) {
+        MessageBoxA(nullptr, "ビデオキャプチャデバイスが存在しません", "ERROR", MB_OK);
+        return -1;
     }
-    if (moniker != nullptr) {
-        moniker->Release();
-    }
-    classEnum->Release();
-    deviceEnum->Release();
     return count;
 }
 
 void CaptureSystem::ReadFriendlyName(IMoniker* moniker, char* name)
 {
-    // A name that cannot be read stays empty.
-    name[0] = '\0';
-    IPropertyBag* bag = nullptr;
-    moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag));
-    if (bag == nullptr) {
-        return;
-    }
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_BSTR;
-    bag->Read(L"FriendlyName", &value, nullptr);
-    if (value.vt == VT_BSTR && value.bstrVal != nullptr) {
-        if (WideCharToMultiByte(CP_ACP, 0, value.bstrVal, -1, name, kDeviceNameBytes, nullptr, nullptr) == 0) {
-            CutName(value.bstrVal, name);
-        }
-        SysFreeString(value.bstrVal);
-    }
-    bag->Release();
+    ReadMonikerName(moniker, name);
 }
 
 void CaptureSystem::BuildDeviceGraph(CaptureDevice& device, int withRenderer)
@@ -186,7 +206,7 @@ void CaptureSystem::BuildDeviceGraph(CaptureDevice& device, int withRenderer)
     CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, kInProcess, IID_ICaptureGraphBuilder2,
                      reinterpret_cast<void**>(&device.builder));
     if (device.builder != nullptr && graph != nullptr) {
-        device.builder->SetFiltergraph(graph);
+        device.builder->SetFiltergraph(graph.Get());
     }
     if (graph != nullptr && device.deviceFilter != nullptr) {
         graph->AddFilter(device.deviceFilter, L"Device Filter");
@@ -259,6 +279,7 @@ void CaptureSystem::ReadConnectedHeader(CaptureDevice& device)
     AM_MEDIA_TYPE type;
     std::memset(&type, 0, sizeof type);
     device.grabber->GetConnectedMediaType(&type);
+    const auto extra = ComPtr<IUnknown>::Adopt(type.pUnk);  // the type's reference, given back at the end
     // A grabber that never connected delivers no format block, and the header stays zero.
     if (type.pbFormat != nullptr && type.cbFormat >= sizeof(VIDEOINFOHEADER)) {
         BITMAPINFOHEADER& header = device.header.bmiHeader;
@@ -269,30 +290,17 @@ void CaptureSystem::ReadConnectedHeader(CaptureDevice& device)
         }
     }
     CoTaskMemFree(type.pbFormat);
-    if (type.pUnk != nullptr) {
-        type.pUnk->Release();
-    }
 }
 
 void CaptureSystem::ReleaseDevice(CaptureDevice& device)
 {
     if (device.grabber != nullptr) {
         device.grabber->SetBufferSamples(FALSE);
-        device.grabber->Release();
     }
-    if (device.grabberFilter != nullptr) {
-        device.grabberFilter->Release();
-    }
-    if (device.rendererFilter != nullptr) {
-        device.rendererFilter->Release();
-    }
-    if (device.crossbar != nullptr) {
-        device.crossbar->Release();
-    }
-    if (device.builder != nullptr) {
-        device.builder->Release();
-    }
-    if (device.deviceFilter != nullptr) {
-        device.deviceFilter->Release();
-    }
+    ReleaseField(device.grabber);
+    ReleaseField(device.grabberFilter);
+    ReleaseField(device.rendererFilter);
+    ReleaseField(device.crossbar);
+    ReleaseField(device.builder);
+    ReleaseField(device.deviceFilter);
 }

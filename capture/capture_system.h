@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include <dshow.h>
 #include <qedit.h>
 
+#include "com_ptr.h"
 #include "image/dib_image.h"
 
 constexpr int kMaxCaptureDevices = 10;
@@ -30,9 +33,10 @@ struct CaptureDevice {
     IAMCrossbar* crossbar;
 };
 
-// The system device enumerator and its enumerator of video input devices; the second is
-// null when there are no such devices, both when the enumerator cannot be made.
-void OpenVideoInputs(ICreateDevEnum** deviceEnum, IEnumMoniker** classEnum);
+// Appends the friendly names of the video input devices, in the order Open offers them,
+// read as Open reads them. The number of names, or -1 when there are no devices at all.
+// Enters and leaves COM itself.
+int ListVideoInputNames(std::vector<std::string>* names);
 
 class CaptureSystem {
 public:
@@ -68,11 +72,11 @@ public:
 
     int DeviceCount() const { return deviceCount; }
     const CaptureDevice& Device(int index) const { return devices[index]; }
-    IGraphBuilder* Graph() const { return graph; }
+    IGraphBuilder* Graph() const { return graph.Get(); }
 
 private:
-    IGraphBuilder* graph;
-    IMediaControl* mediaControl;
+    ComPtr<IGraphBuilder> graph;
+    ComPtr<IMediaControl> mediaControl;
     int32_t deviceCount;
     CaptureDevice devices[kMaxCaptureDevices];
 };

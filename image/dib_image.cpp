@@ -4,45 +4,11 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <new>
 #include <type_traits>
 
 static_assert(std::endian::native == std::endian::little, "the bitmap layouts are little-endian");
 static_assert(std::is_standard_layout_v<DibImage>, "the header is the image's first member");
-
-int64_t DibStride(int32_t width)
-{
-    return 3 * int64_t{width} + width % 4;
-}
-
-int32_t DibImageBytes(int32_t width, int32_t height)
-{
-    if (width > kMaxImageDimension || width < -kMaxImageDimension || height > kMaxImageDimension ||
-        height < -kMaxImageDimension) {
-        return -1;
-    }
-    const int64_t bytes = int64_t{height} * DibStride(width);
-    if (bytes > std::numeric_limits<int32_t>::max() || bytes < std::numeric_limits<int32_t>::min()) {
-        return -1;
-    }
-    return static_cast<int32_t>(bytes);
-}
-
-void MakeInfoHeader(int32_t width, int32_t height, uint16_t bitCount, BITMAPINFOHEADER* header)
-{
-    header->biSize = sizeof(BITMAPINFOHEADER);
-    header->biWidth = width;
-    header->biHeight = height;
-    header->biPlanes = 1;
-    header->biBitCount = bitCount;
-    header->biCompression = BI_RGB;
-    header->biSizeImage = static_cast<uint32_t>(DibImageBytes(width, height));
-    header->biXPelsPerMeter = 0;
-    header->biYPelsPerMeter = 0;
-    header->biClrUsed = 0;
-    header->biClrImportant = 0;
-}
 
 void MakeInfo24(int32_t width, int32_t height, BITMAPINFO* info)
 {

@@ -9,22 +9,9 @@
 #include "bitmap/bitmap_headers.h"
 #include "fs/atomic_file.h"
 
-// Images larger than this in either direction are never given storage; together with
-// the 32-bit size rule below this keeps every buffer and row table of sane size, whatever
-// a file or a device claims.
-constexpr int32_t kMaxImageDimension = 1 << 16;
+// The row stride (DibStride), the image size (DibImageBytes, kMaxImageDimension) and the
+// info header (MakeInfoHeader) come with the structures from image/bitmap_headers.h.
 
-// Bytes in one 24-bit row: 3 x width + (width mod 4), the row rounded up to 4 bytes.
-// Computed in 64 bits so that no width overflows it.
-int64_t DibStride(int32_t width);
-
-// height x stride when it is a size that an image may hold (it fits a 32-bit signed
-// size and neither dimension exceeds kMaxImageDimension); else -1, a size for which no
-// buffer is ever obtained. Negative dimensions give the negative product as it stands.
-int32_t DibImageBytes(int32_t width, int32_t height);
-
-// Fills a BITMAPINFOHEADER for an uncompressed image; the colour slot is not touched.
-void MakeInfoHeader(int32_t width, int32_t height, uint16_t bitCount, BITMAPINFOHEADER* header);
 // Fills a whole 44-byte BITMAPINFO for a 24-bit image, colour slot zero.
 void MakeInfo24(int32_t width, int32_t height, BITMAPINFO* info);
 // The 14-byte BMP file header that goes in front of an image with this info header.

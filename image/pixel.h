@@ -1,5 +1,5 @@
-// The pixel types of the image operations, and the test that an image has pixels to
-// work on.
+// The pixel types of the image operations, the test that an image has pixels to work
+// on, and the opening of the operations that make a new picture from a source.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,23 @@ static_assert(sizeof(YCbCrPixel) == 3, "a YCbCrPixel is three bytes");
 inline bool HasPixels(const DibImage& image)
 {
     return image.ImageSize() >= 1 && image.HasRows();
+}
+
+// Gets output ready for a new picture made from source. Nothing is to be done when
+// source is empty. An output without pixels starts afresh, so that storage lost to a
+// failed allocation is tried for again; then `reformat` gives it the format it needs, if
+// it lacks it. True when the output has pixels to write.
+template <class Reformat>
+bool ReadyOutput(const DibImage& source, DibImage& output, Reformat reformat)
+{
+    if (!HasPixels(source)) {
+        return false;
+    }
+    if (!HasPixels(output)) {
+        output.Clear();
+    }
+    reformat(output);
+    return HasPixels(output);
 }
 
 // Pixel x of a row, as the pixel type.

@@ -39,21 +39,16 @@ void WarpImage(const DibImage& source, DibImage& destination, const WarpMatrix& 
 
 void ResizeImage(const DibImage& source, DibImage& destination, int width, int height)
 {
-    if (!HasPixels(source)) {
-        return;
-    }
-    if (source.Width() == width && source.Height() == height) {
+    if (HasPixels(source) && source.Width() == width && source.Height() == height) {
         destination = source;
         return;
     }
-    if (!HasPixels(destination)) {
-        destination.Clear();  // so that storage lost to a failed allocation is tried for again
+    const bool ready = ReadyOutput(source, destination, [&](DibImage& output) {
+        if (output.Width() != width || output.Height() != height || output.ImageSize() == 0) {
+            output.SetSize(width, height);
+        }
+    });
+    if (ready) {
+        ScaleImage(source, destination);
     }
-    if (destination.Width() != width || destination.Height() != height || destination.ImageSize() == 0) {
-        destination.SetSize(width, height);
-    }
-    if (!HasPixels(destination)) {
-        return;
-    }
-    ScaleImage(source, destination);
 }

@@ -13,16 +13,12 @@ int SizeDiffers(const DibImage& a, const DibImage& b)
 void YCbCrRangeMask(const DibImage& source, DibImage& mask, const YCbCrPixel& lower, const YCbCrPixel& upper,
                     BgrPixel inside, BgrPixel outside)
 {
-    if (!HasPixels(source)) {
-        return;
-    }
-    if (!HasPixels(mask)) {
-        mask.Clear();  // so that storage lost to a failed allocation is tried for again
-    }
-    if (SizeDiffers(source, mask)) {
-        mask.SetFormat(source);
-    }
-    if (!HasPixels(mask)) {
+    const bool ready = ReadyOutput(source, mask, [&](DibImage& output) {
+        if (SizeDiffers(source, output)) {
+            output.SetFormat(source);
+        }
+    });
+    if (!ready) {
         return;
     }
     const SkinBox box = MakeSkinBox(lower, upper);

@@ -65,6 +65,21 @@ TEST_F(CaptureSystemTest, NoToEveryDeviceRunsAnEmptyGraph)
     EXPECT_EQ(0, capture.DeviceCount());
 }
 
+TEST_F(CaptureSystemTest, NamesAreListedInTheOrderOfferedWithoutQuestions)
+{
+    const std::string pattern = PatternSource(32, 24);
+    dshow::SetVideoInputSettings(TestInputs(true, {pattern}));
+    std::vector<std::string> names{"kept"};
+    EXPECT_EQ(2, ListVideoInputNames(&names));
+    EXPECT_EQ((std::vector<std::string>{"kept", "Quenmire test camera", pattern}), names);
+
+    dshow::SetVideoInputSettings(TestInputs(false));
+    names.clear();
+    EXPECT_EQ(-1, ListVideoInputNames(&names));
+    EXPECT_TRUE(names.empty());
+    EXPECT_TRUE(Shown().empty());
+}
+
 TEST_F(CaptureSystemTest, OneDeviceAtMostStopsAtTheFirstYes)
 {
     const std::string first = PatternSource(32, 24);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "com_ptr.h"
 #include "preview_graph.h"
 #include "tests/support/video_sources.h"
 
@@ -22,6 +23,37 @@ OAFilterState StateOf(IMediaControl* control)
     EXPECT_EQ(S_OK, control->GetState(0, &state));
     return state;
 }
+
+// Objects of the published interfaces that are not ours: the graph takes them in, but
+// cannot stream through them.
+class ForeignFilter : public com::Object<IBaseFilter> {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        return Answer(iid, object, {{&IID_IUnknown, this}, {&IID_IBaseFilter, this}});
+    }
+};
+
+class ForeignGraph : public com::Object<IGraphBuilder> {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        return Answer(iid, object, {{&IID_IUnknown, this}, {&IID_IFilterGraph, this}, {&IID_IGraphBuilder, this}});
+    }
+    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter*, LPCWSTR) override { return S_OK; }
+};
+
+class ForeignGrabber : public com::Object<ISampleGrabber> {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        return Answer(iid, object, {{&IID_IUnknown, this}, {&IID_ISampleGrabber, this}});
+    }
+    HRESULT STDMETHODCALLTYPE SetMediaType(const AM_MEDIA_TYPE*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetConnectedMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetBufferSamples(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetCurrentBuffer(LONG*, LONG*) override { return E_NOTIMPL; }
+};
 
 TEST_F(CaptureGraphTest, EmptyGraphRunsAndStops)
 {
@@ -73,6 +105,41 @@ TEST_F(CaptureGraphTest, RenderStreamRefusesWhatItCannotConnect)
     EXPECT_EQ(E_UNEXPECTED, loose->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, graph.source(), nullptr,
                                                 graph.grabberFilter()));
     loose->Release();
+}
+
+TEST_F(CaptureGraphTest, OnlyObjectsOfOursAreBuiltOnConnectedOrCounted)
+{
+    ComPtr<ICaptureGraphBuilder2> loose;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_ICaptureGraphBuilder2, loose.PutVoid()));
+    const auto foreignGraph = ComPtr<ForeignGraph>::Adopt(new ForeignGraph);
+    EXPECT_EQ(E_NOINTERFACE, loose->SetFiltergraph(foreignGraph.Get()));
+
+    PreviewGraph graph(test_support::BindDevice(TestInputs(true), 0));
+    // The refused graph left the builder free for one of ours.
+    EXPECT_EQ(S_OK, loose->SetFiltergraph(graph.graph()));
+
+    const auto foreign = ComPtr<ForeignFilter>::Adopt(new ForeignFilter);
+    ASSERT_EQ(S_OK, graph.graph()->AddFilter(foreign.Get(), L"Foreign"));
+    ComPtr<IBaseFilter> renderer;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                     renderer.PutVoid()));
+    ASSERT_EQ(S_OK, graph.graph()->AddFilter(renderer.Get(), L"Video Renderer"));
+    const GUID* preview = &PIN_CATEGORY_PREVIEW;
+    EXPECT_EQ(E_INVALIDARG, loose->RenderStream(preview, nullptr, foreign.Get(), nullptr, graph.grabberFilter()));
+    EXPECT_EQ(E_INVALIDARG, loose->RenderStream(preview, nullptr, graph.source(), nullptr, foreign.Get()));
+    EXPECT_EQ(E_INVALIDARG, loose->RenderStream(preview, nullptr, graph.source(), foreign.Get(), renderer.Get()));
+    EXPECT_EQ(E_INVALIDARG, loose->RenderStream(preview, nullptr, graph.source(), graph.grabberFilter(), foreign.Get()));
+    // A renderer cannot stand where the grabber belongs.
+    EXPECT_EQ(E_INVALIDARG, loose->RenderStream(preview, nullptr, graph.source(), renderer.Get(), graph.grabberFilter()));
+
+    const auto foreignGrabber = ComPtr<ForeignGrabber>::Adopt(new ForeignGrabber);
+    dshow::GrabberCounters counters;
+    EXPECT_EQ(E_INVALIDARG, dshow::ReadGrabberCounters(foreignGrabber.Get(), &counters));
+    EXPECT_EQ(E_INVALIDARG, dshow::ReadGrabberCounters(nullptr, &counters));
+
+    // None of the refusals connected anything: ours still connect.
+    EXPECT_EQ(S_OK, loose->RenderStream(preview, nullptr, graph.source(), graph.grabberFilter(), renderer.Get()));
 }
 
 TEST_F(CaptureGraphTest, NoCrossbarIsFoundUpstream)

@@ -6,8 +6,11 @@
 #include <atomic>
 #include <initializer_list>
 #include <new>
+#include <tuple>
 
 #include <objbase.h>
+
+#include "com_ptr.h"
 
 namespace com {
 
@@ -31,6 +34,9 @@ class Object : public Interfaces... {
 public:
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
+
+    // The first interface of the class, which stands for the object itself (QueryObject).
+    using PrimaryInterface = std::tuple_element_t<0, std::tuple<Interfaces...>>;
 
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
     ULONG STDMETHODCALLTYPE Release() override
@@ -62,6 +68,8 @@ protected:
         *object = nullptr;
         return E_NOINTERFACE;
     }
+    // The table entry for a class's private IID, answered with the object itself.
+    InterfaceEntry ObjectEntry(REFIID privateIid) { return {&privateIid, static_cast<PrimaryInterface*>(this)}; }
 
 private:
     std::atomic<ULONG> references_{1};
@@ -74,13 +82,24 @@ using ClassFactory = HRESULT (*)(REFIID iid, void** object);
 template <class T>
 HRESULT CreateInstance(REFIID iid, void** object)
 {
-    T* instance = new (std::nothrow) T();
-    if (instance == nullptr) {
+    const ComPtr<T> instance = ComPtr<T>::Adopt(new (std::nothrow) T());
+    if (!instance) {
         return E_OUTOFMEMORY;
     }
-    const HRESULT hr = instance->QueryInterface(iid, object);
-    instance->Release();
-    return hr;
+    return instance->QueryInterface(iid, object);
+}
+
+// Our own object behind any interface it hands out, as COM code recovers it: the class T
+// answers QueryInterface for its private IID, T::kObjectIid, with itself (ObjectEntry).
+// Null for an object of any other class.
+template <class T>
+ComPtr<T> QueryObject(IUnknown* unknown)
+{
+    void* answer = nullptr;
+    if (unknown == nullptr || FAILED(unknown->QueryInterface(T::kObjectIid, &answer)) || answer == nullptr) {
+        return nullptr;
+    }
+    return ComPtr<T>::Adopt(static_cast<T*>(static_cast<typename T::PrimaryInterface*>(answer)));
 }
 
 // Makes CoCreateInstance create clsid with factory; a null factory removes the class.

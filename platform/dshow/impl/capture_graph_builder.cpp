@@ -2,12 +2,7 @@
 
 namespace dshow {
 
-CaptureGraphBuilder::~CaptureGraphBuilder()
-{
-    if (graph_ != nullptr) {
-        graph_->Release();
-    }
-}
+CaptureGraphBuilder::~CaptureGraphBuilder() = default;
 
 HRESULT CaptureGraphBuilder::QueryInterface(REFIID iid, void** object)
 {
@@ -22,13 +17,8 @@ HRESULT CaptureGraphBuilder::SetFiltergraph(IGraphBuilder* pfg)
     if (graph_ != nullptr) {
         return E_UNEXPECTED;
     }
-    auto* graph = dynamic_cast<FilterGraph*>(pfg);
-    if (graph == nullptr) {
-        return E_NOINTERFACE;
-    }
-    graph->AddRef();
-    graph_ = graph;
-    return S_OK;
+    graph_ = com::QueryObject<FilterGraph>(pfg);
+    return graph_ ? S_OK : E_NOINTERFACE;
 }
 
 HRESULT CaptureGraphBuilder::FindInterface(const GUID* pCategory, const GUID*, IBaseFilter* pf, REFIID, void** ppint)
@@ -58,13 +48,11 @@ HRESULT CaptureGraphBuilder::RenderStream(const GUID* pCategory, const GUID* pTy
     if (pSource == nullptr || pfRenderer == nullptr) {
         return E_POINTER;
     }
-    IBaseFilter* source = nullptr;
-    if (FAILED(pSource->QueryInterface(IID_IBaseFilter, reinterpret_cast<void**>(&source)))) {
+    ComPtr<IBaseFilter> source;
+    if (FAILED(pSource->QueryInterface(IID_IBaseFilter, source.PutVoid()))) {
         return E_INVALIDARG;
     }
-    const HRESULT hr = graph_->ConnectPreview(source, pfCompressor, pfRenderer);
-    source->Release();
-    return hr;
+    return graph_->ConnectPreview(source.Get(), pfCompressor, pfRenderer);
 }
 
 }  // namespace dshow

@@ -27,7 +27,7 @@ protected:
     ~CaptureGraphBuilder() override;
 
 private:
-    FilterGraph* graph_ = nullptr;  // one reference
+    ComPtr<FilterGraph> graph_;
 };
 
 }  // namespace dshow

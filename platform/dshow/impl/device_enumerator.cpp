@@ -86,13 +86,12 @@ public:
         if (pmkToLeft != nullptr) {
             return E_INVALIDARG;
         }
-        auto* bag = new (std::nothrow) DevicePropertyBag(WideFromUtf8(source_.friendlyName));
-        if (bag == nullptr) {
+        const auto bag =
+            ComPtr<DevicePropertyBag>::Adopt(new (std::nothrow) DevicePropertyBag(WideFromUtf8(source_.friendlyName)));
+        if (!bag) {
             return E_OUTOFMEMORY;
         }
-        const HRESULT hr = bag->QueryInterface(riid, ppvObj);
-        bag->Release();
-        return hr;
+        return bag->QueryInterface(riid, ppvObj);
     }
 
 private:

@@ -4,12 +4,13 @@
 
 namespace dshow {
 
+const IID FilterGraph::kObjectIid = {0x3C0E5A61, 0x8F27, 0x4B1D, {0x9A, 0x44, 0x51, 0x0D, 0x7E, 0x21, 0xC3, 0x04}};
+
 FilterGraph::~FilterGraph()
 {
+    // The streams end before the filters they run through are let go.
     chains_.clear();
-    for (IBaseFilter* filter : filters_) {
-        filter->Release();
-    }
+    filters_.clear();
 }
 
 HRESULT FilterGraph::QueryInterface(REFIID iid, void** object)
@@ -18,7 +19,8 @@ HRESULT FilterGraph::QueryInterface(REFIID iid, void** object)
                   {{&IID_IUnknown, static_cast<IGraphBuilder*>(this)},
                    {&IID_IFilterGraph, static_cast<IGraphBuilder*>(this)},
                    {&IID_IGraphBuilder, static_cast<IGraphBuilder*>(this)},
-                   {&IID_IMediaControl, static_cast<IMediaControl*>(this)}});
+                   {&IID_IMediaControl, static_cast<IMediaControl*>(this)},
+                   ObjectEntry(kObjectIid)});
 }
 
 HRESULT FilterGraph::AddFilter(IBaseFilter* pFilter, LPCWSTR)
@@ -29,8 +31,7 @@ HRESULT FilterGraph::AddFilter(IBaseFilter* pFilter, LPCWSTR)
     if (Holds(pFilter)) {
         return E_INVALIDARG;
     }
-    pFilter->AddRef();
-    filters_.push_back(pFilter);
+    filters_.push_back(ComPtr<IBaseFilter>::Share(pFilter));
     return S_OK;
 }
 
@@ -79,10 +80,11 @@ HRESULT FilterGraph::ConnectPreview(IBaseFilter* source, IBaseFilter* intermedia
     if (source == nullptr || sink == nullptr) {
         return E_POINTER;
     }
-    const auto* capture = dynamic_cast<const SourceFilter*>(source);
-    auto* grabber = dynamic_cast<SampleGrabber*>(intermediate != nullptr ? intermediate : sink);
-    const auto* renderer = intermediate != nullptr ? dynamic_cast<const VideoRenderer*>(sink) : nullptr;
-    if (capture == nullptr || grabber == nullptr || (intermediate != nullptr && renderer == nullptr)) {
+    // Only filters of ours can be connected.
+    const ComPtr<SourceFilter> capture = com::QueryObject<SourceFilter>(source);
+    const ComPtr<SampleGrabber> grabber = com::QueryObject<SampleGrabber>(intermediate != nullptr ? intermediate : sink);
+    const ComPtr<VideoRenderer> renderer = intermediate != nullptr ? com::QueryObject<VideoRenderer>(sink) : nullptr;
+    if (!capture || !grabber || (intermediate != nullptr && !renderer)) {
         return E_INVALIDARG;
     }
     if (!Holds(source) || !Holds(sink) || (intermediate != nullptr && !Holds(intermediate))) {
@@ -101,7 +103,7 @@ HRESULT FilterGraph::ConnectPreview(IBaseFilter* source, IBaseFilter* intermedia
     if (!capture->FindFrameSize(&size)) {
         return VFW_E_CANNOT_CONNECT;
     }
-    std::unique_ptr<StreamChain> chain = StreamChain::Build(*capture, *grabber, renderer, size);
+    std::unique_ptr<StreamChain> chain = StreamChain::Build(*capture.Get(), *grabber.Get(), renderer.Get(), size);
     if (chain == nullptr) {
         return VFW_E_CANNOT_CONNECT;
     }

@@ -14,6 +14,8 @@ namespace dshow {
 
 class FilterGraph : public com::Object<IGraphBuilder, IMediaControl> {
 public:
+    static const IID kObjectIid;  // private: answered with the graph itself (com::QueryObject)
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* pFilter, LPCWSTR pName) override;
     HRESULT STDMETHODCALLTYPE Run() override;
@@ -32,7 +34,7 @@ private:
     bool Holds(const IBaseFilter* filter) const;
     bool IsConnected(const IBaseFilter* filter) const;
 
-    std::vector<IBaseFilter*> filters_;  // one reference each
+    std::vector<ComPtr<IBaseFilter>> filters_;
     std::vector<const IBaseFilter*> connected_;
     std::vector<std::unique_ptr<StreamChain>> chains_;
     bool running_ = false;

@@ -11,11 +11,6 @@
 namespace dshow {
 namespace {
 
-int64_t DibRowBytes(int width)
-{
-    return (3 * int64_t{width} + 3) & ~int64_t{3};
-}
-
 // The frame's rows, top first in the stream, go bottom first into the bitmap, each
 // padded with zeros to its 4-byte boundary.
 void CopyAsBottomUpRows(const GstVideoFrame& frame, uint8_t* bitmap)
@@ -24,7 +19,7 @@ void CopyAsBottomUpRows(const GstVideoFrame& frame, uint8_t* bitmap)
     const int height = GST_VIDEO_FRAME_HEIGHT(&frame);
     const auto* source = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
     const int sourceStride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
-    const int64_t rowBytes = DibRowBytes(width);
+    const int64_t rowBytes = DibStride(width);
     const size_t pixelBytes = 3 * static_cast<size_t>(width);
     for (int y = 0; y < height; ++y) {
         uint8_t* row = bitmap + (height - 1 - y) * rowBytes;
@@ -92,6 +87,8 @@ void GrabberState::Deliver(GstSample* sample)
     }
 }
 
+const IID SampleGrabber::kObjectIid = {0x3C0E5A61, 0x8F27, 0x4B1D, {0x9A, 0x44, 0x51, 0x0D, 0x7E, 0x21, 0xC3, 0x03}};
+
 SampleGrabber::SampleGrabber() : state_(std::make_shared<GrabberState>()) {}
 
 HRESULT SampleGrabber::QueryInterface(REFIID iid, void** object)
@@ -99,7 +96,8 @@ HRESULT SampleGrabber::QueryInterface(REFIID iid, void** object)
     return Answer(iid, object,
                   {{&IID_IUnknown, static_cast<IBaseFilter*>(this)},
                    {&IID_IBaseFilter, static_cast<IBaseFilter*>(this)},
-                   {&IID_ISampleGrabber, static_cast<ISampleGrabber*>(this)}});
+                   {&IID_ISampleGrabber, static_cast<ISampleGrabber*>(this)},
+                   ObjectEntry(kObjectIid)});
 }
 
 HRESULT SampleGrabber::SetMediaType(const AM_MEDIA_TYPE* pType)
@@ -122,7 +120,7 @@ bool SampleGrabber::AcceptsRgb24() const
 
 LONG SampleGrabber::ImageBytes() const
 {
-    return static_cast<LONG>(DibRowBytes(state_->size.width) * state_->size.height);
+    return static_cast<LONG>(DibStride(state_->size.width) * state_->size.height);
 }
 
 HRESULT SampleGrabber::GetConnectedMediaType(AM_MEDIA_TYPE* pType)
@@ -142,13 +140,7 @@ HRESULT SampleGrabber::GetConnectedMediaType(AM_MEDIA_TYPE* pType)
     format->rcSource = RECT{0, 0, size.width, size.height};
     format->rcTarget = format->rcSource;
     BITMAPINFOHEADER& header = format->bmiHeader;
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = size.width;
-    header.biHeight = size.height;  // positive: bottom row first
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(ImageBytes());
+    MakeInfoHeader(size.width, size.height, 24, &header);  // positive height: bottom row first
 
     *pType = AM_MEDIA_TYPE{};
     pType->majortype = MEDIATYPE_Video;
@@ -244,8 +236,8 @@ void SampleGrabber::SetConnected()
 
 HRESULT ReadGrabberCounters(ISampleGrabber* grabber, GrabberCounters* counters)
 {
-    auto* ours = dynamic_cast<SampleGrabber*>(grabber);
-    if (ours == nullptr || counters == nullptr) {
+    const ComPtr<SampleGrabber> ours = com::QueryObject<SampleGrabber>(grabber);
+    if (!ours || counters == nullptr) {
         return E_INVALIDARG;
     }
     const GrabberState& state = *ours->State();

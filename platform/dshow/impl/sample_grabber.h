@@ -38,6 +38,8 @@ struct GrabberState {
 
 class SampleGrabber : public com::Object<IBaseFilter, ISampleGrabber> {
 public:
+    static const IID kObjectIid;  // private: answered with the grabber itself (com::QueryObject)
+
     SampleGrabber();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;

@@ -9,6 +9,8 @@
 
 namespace dshow {
 
+const IID SourceFilter::kObjectIid = {0x3C0E5A61, 0x8F27, 0x4B1D, {0x9A, 0x44, 0x51, 0x0D, 0x7E, 0x21, 0xC3, 0x01}};
+
 SourceFilter::SourceFilter(VideoSource source) : source_(std::move(source)) {}
 
 HRESULT SourceFilter::Bind(const VideoSource& source, REFIID iid, void** object)
@@ -18,18 +20,16 @@ HRESULT SourceFilter::Bind(const VideoSource& source, REFIID iid, void** object)
         TellAboutSource(source.friendlyName, why);
         return E_FAIL;
     }
-    auto* filter = new (std::nothrow) SourceFilter(source);
-    if (filter == nullptr) {
+    const ComPtr<SourceFilter> filter = ComPtr<SourceFilter>::Adopt(new (std::nothrow) SourceFilter(source));
+    if (!filter) {
         return E_OUTOFMEMORY;
     }
-    const HRESULT hr = filter->QueryInterface(iid, object);
-    filter->Release();
-    return hr;
+    return filter->QueryInterface(iid, object);
 }
 
 HRESULT SourceFilter::QueryInterface(REFIID iid, void** object)
 {
-    return Answer(iid, object, {{&IID_IUnknown, this}, {&IID_IBaseFilter, this}});
+    return Answer(iid, object, {{&IID_IUnknown, this}, {&IID_IBaseFilter, this}, ObjectEntry(kObjectIid)});
 }
 
 bool SourceFilter::FindFrameSize(FrameSize* size) const

@@ -11,6 +11,8 @@ namespace dshow {
 
 class SourceFilter : public com::Object<IBaseFilter> {
 public:
+    static const IID kObjectIid;  // private: answered with the filter itself (com::QueryObject)
+
     // A filter for the input answering for iid; E_FAIL when the input cannot be opened.
     static HRESULT Bind(const VideoSource& source, REFIID iid, void** object);
 

@@ -11,6 +11,8 @@ namespace dshow {
 
 class VideoRenderer : public com::Object<IBaseFilter> {
 public:
+    static const IID kObjectIid;  // private: answered with the renderer itself (com::QueryObject)
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     GstRef<GstElement> CreateSinkElement() const;
 };
