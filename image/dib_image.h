@@ -10,7 +10,7 @@
 #include "fs/atomic_file.h"
 
 // The row stride (DibStride), the image size (DibImageBytes, kMaxImageDimension) and the
-// info header (MakeInfoHeader) come with the structures from image/bitmap_headers.h.
+// info header (MakeInfoHeader) come with the structures from bitmap/bitmap_headers.h.
 
 // Fills a whole 44-byte BITMAPINFO for a 24-bit image, colour slot zero.
 void MakeInfo24(int32_t width, int32_t height, BITMAPINFO* info);
