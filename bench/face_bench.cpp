@@ -205,7 +205,8 @@ void RunLive(const std::vector<Scene>& scenes, size_t composites, const DibImage
             const double micros =
                 std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin).count();
             (locator == &skin ? skinMicros : faceMicros).push_back(micros);
-            if (scored) Score(scene, logos, frame, (locator == &skin ? skinTally : faceTally)[index < composites ? 0 : 1], "", "");
+            Tally& tally = (locator == &skin ? skinTally : faceTally)[index < composites ? 0 : 1];
+            if (scored) Score(scene, logos, frame, tally, "", "");
         }
         next += kTick;
         std::this_thread::sleep_until(next);

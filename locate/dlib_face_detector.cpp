@@ -145,9 +145,8 @@ private:
         for (const dlib::drectangle& box : around) {
             if (looked.size() == kMostLooks) break;
             const auto covered = [&](const dlib::drectangle& other) { return CentreInside(box, other); };
-            if (std::any_of(found.begin(), found.end(), covered) || std::any_of(looked.begin(), looked.end(), covered)) {
-                continue;
-            }
+            if (std::any_of(found.begin(), found.end(), covered)) continue;
+            if (std::any_of(looked.begin(), looked.end(), covered)) continue;
             const double reach = kLookMargin * std::max(box.width(), box.height());
             const dlib::drectangle region(box.left() - reach, box.top() - reach, box.right() + reach,
                                           box.bottom() + reach);
@@ -216,7 +215,8 @@ private:
         }
         std::vector<dlib::drectangle> faces;
         for (const dlib::rectangle& box : m_close(m_look)) {
-            const dlib::dpoint centre = toPicture((box.left() + box.right() + 1) / 2.0, (box.top() + box.bottom() + 1) / 2.0);
+            const dlib::dpoint centre =
+                toPicture((box.left() + box.right() + 1) / 2.0, (box.top() + box.bottom() + 1) / 2.0);
             faces.push_back(dlib::centered_drect(centre, box.width() / look.magnification,
                                                  box.height() / look.magnification));
         }
