@@ -10,12 +10,14 @@
 // A detected face gets the logo the face locator draws on a detection frame: scaled to
 // cover the box, up to kMostFaces faces.
 // Then the face locator itself runs as the program runs it, a tick every 30 ms for
-// --seconds, on the pictures in turn (three seconds each), against the skin locator on the same
-// ticks: the time a tick spends locating and drawing the logos, and the detector's worker
-// thread's processor time as a share of one core.
+// --seconds, on the pictures in turn (three seconds each), against the skin locator on the
+// same ticks: the time a tick spends locating and drawing the logos, the detector's worker
+// thread's processor time as a share of one core, and where the logos are in each
+// picture's last second.
 //   face_bench [--write=FOLDER] [--seconds=N] [--only=A,B]
-//     FOLDER gets each picture with its logos; N is 63 by default, each picture once; --only scores only the
-//     candidates named (skin, haar-frontal, ..., dlib-hog-closer)
+//     FOLDER gets each picture with its logos; N is by default long enough to show each
+//     picture once; --only scores only the candidates named (skin, haar-frontal, ...,
+//     dlib-hog-closer)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -250,7 +252,7 @@ Candidate Cascades(const std::string& name, std::vector<std::string> files, bool
 int main(int argc, char** argv)
 {
     std::string writeFolder, only;
-    double seconds = 63;  // each picture once
+    double seconds = 0;  // each picture once
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--write=", 8) == 0) writeFolder = argv[i] + 8;
         if (std::strncmp(argv[i], "--only=", 7) == 0) only = std::string(",") + (argv[i] + 7) + ",";
@@ -295,6 +297,6 @@ int main(int argc, char** argv)
 
     std::vector<Scene> all = composites;
     all.insert(all.end(), pictures.begin(), pictures.end());
-    RunLive(all, composites.size(), frame, seconds);
+    RunLive(all, composites.size(), frame, seconds > 0 ? seconds : 3.0 * static_cast<double>(all.size()));
     return 0;
 }
