@@ -24,9 +24,9 @@ constexpr double kWindow = 80;
 // turns, kSweepColumns x kSweepRows of them, each reaching kSweepOverlap pixels into its
 // neighbours so that a face on a border lies whole in one of them.
 constexpr double kSweepMagnification = 3;
-constexpr int kSweepColumns = 4, kSweepRows = 2, kSweepOverlap = 20;
+constexpr int kSweepColumns = 2, kSweepRows = 2, kSweepOverlap = 20;
 static_assert(kSweepColumns * kSweepRows == kSweepParts);
-constexpr unsigned long kCloseLevels = 2;
+constexpr unsigned long kCloseLevels = 2, kSweepLevels = 1;
 // A face found small is looked at again on each detection, for kRecheckDetections after it
 // was last found, so that it does not wait for the sweep to come round again.
 constexpr int kRecheckDetections = 3;
@@ -49,6 +49,7 @@ struct Look {
     dlib::drectangle region;  // picture pixels
     double magnification;
     double tilt;  // radians
+    bool sweep;
 };
 
 bool CentreInside(const dlib::drectangle& box, const dlib::drectangle& in)
@@ -56,12 +57,12 @@ bool CentreInside(const dlib::drectangle& box, const dlib::drectangle& in)
     return in.contains(dlib::center(box));
 }
 
-// The detector as made by dlib, scanning only its kCloseLevels largest scales.
-Detector MakeCloseDetector(const Detector& whole)
+// The detector as made by dlib, scanning only its largest scales.
+Detector MakeCloseDetector(const Detector& whole, unsigned long levels)
 {
     Detector::image_scanner_type scanner;
     scanner.copy_configuration(whole.get_scanner());
-    scanner.set_max_pyramid_levels(kCloseLevels);
+    scanner.set_max_pyramid_levels(levels);
     std::vector<Detector::feature_vector_type> weights;
     for (unsigned long i = 0; i < whole.num_detectors(); ++i) weights.push_back(whole.get_w(i));
     return Detector(scanner, whole.get_overlap_tester(), weights);
@@ -70,7 +71,8 @@ Detector MakeCloseDetector(const Detector& whole)
 class DlibFaceDetector : public FaceDetector {
 public:
     DlibFaceDetector(int upsamplings, bool closeLooks)
-        : m_upsamplings(upsamplings), m_closeLooks(closeLooks), m_close(MakeCloseDetector(m_detector))
+        : m_upsamplings(upsamplings), m_closeLooks(closeLooks), m_close(MakeCloseDetector(m_detector, kCloseLevels)),
+          m_sweep(MakeCloseDetector(m_detector, kSweepLevels))
     {
     }
 
@@ -152,9 +154,9 @@ private:
                                           box.bottom() + reach);
             looked.push_back(region);
             const double magnification = std::clamp(kWindow / box.width(), 1.0, kMostMagnification);
-            for (const double tilt : {0.0, kTilt, -kTilt}) looks.push_back(Look{region, magnification, tilt});
+            for (const double tilt : {0.0, kTilt, -kTilt}) looks.push_back(Look{region, magnification, tilt, false});
         }
-        looks.push_back(Look{SweepPart(), kSweepMagnification, 0.0});
+        looks.push_back(Look{SweepPart(), kSweepMagnification, 0.0, true});
 
         for (Recent& recent : m_recent) --recent.detectionsLeft;
         for (const Look& look : looks) {
@@ -214,7 +216,7 @@ private:
             }
         }
         std::vector<dlib::drectangle> faces;
-        for (const dlib::rectangle& box : m_close(m_look)) {
+        for (const dlib::rectangle& box : (look.sweep ? m_sweep : m_close)(m_look)) {
             const dlib::dpoint centre =
                 toPicture((box.left() + box.right() + 1) / 2.0, (box.top() + box.bottom() + 1) / 2.0);
             faces.push_back(dlib::centered_drect(centre, box.width() / look.magnification,
@@ -226,7 +228,7 @@ private:
     int m_upsamplings;
     bool m_closeLooks;
     Detector m_detector = dlib::get_frontal_face_detector();
-    Detector m_close;
+    Detector m_close, m_sweep;
     dlib::array2d<unsigned char> m_grey, m_scanned, m_look;
     int m_sweepPart = 0;
     std::vector<Recent> m_recent;

@@ -14,5 +14,5 @@ constexpr int kFaceUpsamplings = 1;
 // the boxes the whole scan scores just too low, at the small faces found lately, and at one
 // of kSweepParts parts of the picture in turn, for faces down to about 22 pixels. A small
 // face is then found within kSweepParts detections, and kept from one to the next.
-constexpr int kSweepParts = 8;
+constexpr int kSweepParts = 4;
 std::unique_ptr<FaceDetector> MakeDlibFaceDetector(int upsamplings = kFaceUpsamplings, bool closeLooks = true);
