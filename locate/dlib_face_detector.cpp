@@ -19,10 +19,11 @@ constexpr int kForeheadShare = 4;
 constexpr double kWindow = 80;
 
 // Closer looks. The whole picture is doubled once, which finds faces down to about 36
-// pixels. Smaller faces are looked for in one part of the picture a detection, magnified
-// kSweepMagnification times and scanned at the two largest scales only; the parts take
-// turns, kSweepColumns x kSweepRows of them, each reaching kSweepOverlap pixels into its
-// neighbours so that a face on a border lies whole in one of them.
+// pixels. Smaller faces, of about 22 to 32 pixels, are looked for in one part of the
+// picture a detection, magnified kSweepMagnification times and scanned at that one scale
+// (kSweepLevels); the parts take turns, kSweepColumns x kSweepRows of them, each reaching
+// kSweepOverlap pixels into its neighbours so that a face on a border lies whole in one of
+// them. The other close looks scan the kCloseLevels largest scales of what they magnify.
 constexpr double kSweepMagnification = 3;
 constexpr int kSweepColumns = 2, kSweepRows = 2, kSweepOverlap = 20;
 static_assert(kSweepColumns * kSweepRows == kSweepParts);
@@ -36,7 +37,8 @@ constexpr double kSmallFace = 48;
 constexpr double kCandidateScore = -0.5;
 // A close look around a face or a candidate reaches this share of its size beyond it, is
 // magnified so that the face fills the window, and is also taken tilted by kTilt radians
-// either way, as faces leaning that much score low upright.
+// either way, as faces leaning that much score low upright (the blurred, leaning face of
+// the labelled pictures scores just above the threshold upright, clearly above tilted).
 constexpr double kLookMargin = 0.5;
 constexpr double kTilt = 8 * 3.14159265358979 / 180;
 constexpr double kMostMagnification = 4;
