@@ -60,7 +60,7 @@ void ExpectTheFacesOf(const face_scenes::Scene& scene, const std::vector<FaceBox
 // Faces of 23 to 32 pixels, alone and beside a large one: the composites' and, in the
 // labelled pictures, the footballer's and a blurred, leaning face behind a large one. Found
 // once the sweep has been round, at their boxes, and then on every detection after, not
-// only when the sweep passes.
+// only when the sweep passes; and once they are gone, not from memory.
 TEST(DlibFaceDetectorTest, FindsSmallFacesWithinASweepAndKeepsFindingThem)
 {
     const std::vector<face_scenes::Scene> labelled = face_scenes::LabelledPictures(QM_FACES_DIR);
@@ -71,6 +71,14 @@ TEST(DlibFaceDetectorTest, FindsSmallFacesWithinASweepAndKeepsFindingThem)
         if (scene.name == "sports.jpg" || scene.name == "film001.jpg") scenes.push_back(scene);
     }
     ASSERT_EQ(5u, scenes.size());
+    DibImage faceless;
+    ASSERT_EQ(0, faceless.SetSize(320, 240));
+    for (int32_t row = 0; row < faceless.Height(); ++row) {
+        for (int32_t column = 0; column < faceless.Width(); ++column) {
+            *PixelAt(faceless.Row(row), column) =
+                BgrPixel{static_cast<uint8_t>(row), 150, static_cast<uint8_t>(column / 2)};
+        }
+    }
     const std::unique_ptr<FaceDetector> detector = MakeDlibFaceDetector();
     ASSERT_TRUE(detector);
     for (const face_scenes::Scene& scene : scenes) {
@@ -80,6 +88,8 @@ TEST(DlibFaceDetectorTest, FindsSmallFacesWithinASweepAndKeepsFindingThem)
             ExpectTheFacesOf(scene, found, i);
             ASSERT_TRUE(detector->Detect(scene.picture, found));
         }
+        ASSERT_TRUE(detector->Detect(faceless, found));
+        EXPECT_TRUE(found.empty()) << "after " << scene.name;
     }
 }
 
