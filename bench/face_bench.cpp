@@ -10,11 +10,14 @@
 // A detected face gets the logo the face locator draws on a detection frame: scaled to
 // cover the box, up to kMostFaces faces.
 // Then the face locator itself runs as the program runs it, a tick every 30 ms for
-// --seconds, on the pictures in turn (a second each), against the skin locator on the same
-// ticks: the time a tick spends locating and drawing the logos, and the detector's worker
-// thread's processor time as a share of one core.
-//   face_bench [--write=FOLDER] [--seconds=N]   FOLDER gets each picture with its logos;
-//                                               N is 20 by default
+// --seconds, on the pictures in turn (three seconds each), against the skin locator on the
+// same ticks: the time a tick spends locating and drawing the logos, the detector's worker
+// thread's processor time as a share of one core, and where the logos are in each
+// picture's last second.
+//   face_bench [--write=FOLDER] [--seconds=N] [--only=A,B]
+//     FOLDER gets each picture with its logos; N is by default long enough to show each
+//     picture once; --only scores only the candidates named (skin, haar-frontal, ...,
+//     dlib-hog-closer)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -134,7 +137,9 @@ double Median(std::vector<double> values)
 void Evaluate(Candidate& candidate, const std::vector<Scene>& scenes, const char* set, const DibImage& frame,
               const std::string& writeFolder)
 {
-    constexpr int kRepetitions = 5;
+    // Enough detections of each picture for the closer detector's sweep to go round it;
+    // the last one is scored.
+    constexpr int kRepetitions = std::max(5, kSweepParts);
     const LogoShape shape = ShapeOf(frame, kLogoKey);
     Tally tally;
     for (const Scene& scene : scenes) {
@@ -164,22 +169,36 @@ void Evaluate(Candidate& candidate, const std::vector<Scene>& scenes, const char
                 ms * 33.0 / 10.0, ms / kDetectionIntervalMs * 100.0);
 }
 
-// Runs ticks of the two locators on the same pictures and prints the tick times and the
-// worker's share of a core.
-void RunLive(const std::vector<Scene>& scenes, const DibImage& frame, double seconds)
+// Prints a row of where the logos landed, without the detector's columns.
+void PrintCoverage(const char* locator, const char* set, const Tally& tally)
+{
+    std::printf("| %s | %s | %d | %.0f %% | %.0f %% | %.2f | %d |\n", locator, set, tally.faces,
+                100.0 * tally.centresCovered / std::max(1, tally.faces),
+                100.0 * tally.coverageSum / std::max(1, tally.faces),
+                static_cast<double>(tally.logos) / std::max(1, tally.faces), tally.strayLogos);
+}
+
+// Runs ticks of the two locators on the same pictures, kPictureTicks ticks each, and prints
+// the tick times, the worker's share of a core, and where the logos were on the last
+// kScoredTicks ticks of each picture, once the face locator had time to find its faces.
+void RunLive(const std::vector<Scene>& scenes, size_t composites, const DibImage& frame, double seconds)
 {
     constexpr auto kTick = std::chrono::milliseconds(30);
+    constexpr int kPictureTicks = 100, kScoredTicks = 33;
     const SkinRange range{kSkinLower, kSkinUpper};
     SkinLocator skin(range, frame);
     FaceLocator face([] { return MakeDlibFaceDetector(); }, range, frame, kLogoKey);
     std::vector<double> skinMicros, faceMicros;
+    Tally skinTally[2], faceTally[2];  // composites, labelled
     std::vector<LogoRect> logos;
     DibImage display;
     const auto start = std::chrono::steady_clock::now();
     const double processStart = ProcessCpuSeconds(), tickThreadStart = ThreadCpuSeconds();
     auto next = start;
     for (int tick = 0; std::chrono::steady_clock::now() - start < std::chrono::duration<double>(seconds); ++tick) {
-        const Scene& scene = scenes[static_cast<size_t>(tick / 33) % scenes.size()];
+        const size_t index = static_cast<size_t>(tick / kPictureTicks) % scenes.size();
+        const Scene& scene = scenes[index];
+        const bool scored = tick % kPictureTicks >= kPictureTicks - kScoredTicks;
         for (LogoLocator* locator : {static_cast<LogoLocator*>(&skin), static_cast<LogoLocator*>(&face)}) {
             display = scene.picture;
             const auto begin = std::chrono::steady_clock::now();
@@ -188,6 +207,8 @@ void RunLive(const std::vector<Scene>& scenes, const DibImage& frame, double sec
             const double micros =
                 std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin).count();
             (locator == &skin ? skinMicros : faceMicros).push_back(micros);
+            Tally& tally = (locator == &skin ? skinTally : faceTally)[index < composites ? 0 : 1];
+            if (scored) Score(scene, logos, frame, tally, "", "");
         }
         next += kTick;
         std::this_thread::sleep_until(next);
@@ -206,6 +227,13 @@ void RunLive(const std::vector<Scene>& scenes, const DibImage& frame, double sec
     for (size_t i = 0; i < faceMicros.size(); ++i) extra.push_back(faceMicros[i] - skinMicros[i]);
     std::printf("| face's extra time | %.1f | %.1f |\n", quantile(extra, 0.5), quantile(extra, 0.9));
     std::printf("\ndetector worker: %.1f %% of one core\n", 100.0 * worker / wall);
+    std::printf("\nOn the last %d of each picture's %d ticks (faces counted once a tick):\n\n"
+                "| locator | pictures | faces | centres covered | whole-face coverage | logos a face | stray logos |\n"
+                "|---|---|---:|---:|---:|---:|---:|\n", kScoredTicks, kPictureTicks);
+    PrintCoverage("skin", "composites", skinTally[0]);
+    PrintCoverage("skin", "labelled", skinTally[1]);
+    PrintCoverage("face", "composites", faceTally[0]);
+    PrintCoverage("face", "labelled", faceTally[1]);
 }
 
 Candidate Cascades(const std::string& name, std::vector<std::string> files, bool mirrored)
@@ -223,10 +251,11 @@ Candidate Cascades(const std::string& name, std::vector<std::string> files, bool
 
 int main(int argc, char** argv)
 {
-    std::string writeFolder;
-    double seconds = 20;
+    std::string writeFolder, only;
+    double seconds = 0;  // each picture once
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--write=", 8) == 0) writeFolder = argv[i] + 8;
+        if (std::strncmp(argv[i], "--only=", 7) == 0) only = std::string(",") + (argv[i] + 7) + ",";
         if (std::strncmp(argv[i], "--seconds=", 10) == 0) seconds = std::atof(argv[i] + 10);
     }
     DibImage frame;
@@ -251,14 +280,16 @@ int main(int argc, char** argv)
                                   {haar + "haarcascade_frontalface_default.xml", haar + "haarcascade_profileface.xml"},
                                   true));
     candidates.push_back(Cascades("lbp-frontal", {lbp + "lbpcascade_frontalface_improved.xml"}, false));
-    candidates.push_back(Candidate{"dlib-hog", MakeDlibFaceDetector(0)});
-    candidates.push_back(Candidate{"dlib-hog-upsampled", MakeDlibFaceDetector(1)});
+    candidates.push_back(Candidate{"dlib-hog", MakeDlibFaceDetector(0, false)});
+    candidates.push_back(Candidate{"dlib-hog-upsampled", MakeDlibFaceDetector(1, false)});
+    candidates.push_back(Candidate{"dlib-hog-closer", MakeDlibFaceDetector(1, true)});
 
     std::printf("| locator | pictures | faces | centres covered | whole-face coverage | logos | stray logos | "
                 "detection ms | CPU %% at 33/s | CPU %% at 5/s |\n"
                 "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (Candidate& candidate : candidates) {
         if (candidate.name != "skin" && !candidate.detector) continue;
+        if (!only.empty() && only.find("," + candidate.name + ",") == std::string::npos) continue;
         Evaluate(candidate, composites, "composites", frame, writeFolder);
         Evaluate(candidate, pictures, "labelled", frame, writeFolder);
     }
@@ -266,6 +297,6 @@ int main(int argc, char** argv)
 
     std::vector<Scene> all = composites;
     all.insert(all.end(), pictures.begin(), pictures.end());
-    RunLive(all, frame, seconds);
+    RunLive(all, composites.size(), frame, seconds > 0 ? seconds : 3.0 * static_cast<double>(all.size()));
     return 0;
 }

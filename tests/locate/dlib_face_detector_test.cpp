@@ -39,6 +39,60 @@ TEST(DlibFaceDetectorTest, FindsTheFacesOfCompositesAtTheirBoxesAndNothingElse)
     }
 }
 
+// Every face of scene found, about its size, and nothing else.
+void ExpectTheFacesOf(const face_scenes::Scene& scene, const std::vector<FaceBox>& found, int detection)
+{
+    for (const FaceBox& face : scene.faces) {
+        const auto at =
+            std::find_if(found.begin(), found.end(), [&](const FaceBox& f) { return CentreInside(f, face); });
+        ASSERT_NE(found.end(), at) << scene.name << ", detection " << detection << ": no face at " << face.x << ", "
+                                   << face.y;
+        EXPECT_GT(at->width, face.width * 2 / 3) << scene.name;
+        EXPECT_LT(at->width, face.width * 3 / 2) << scene.name;
+    }
+    for (const FaceBox& f : found) {
+        EXPECT_TRUE(std::any_of(scene.faces.begin(), scene.faces.end(),
+                                [&](const FaceBox& face) { return CentreInside(f, face); }))
+            << scene.name << ": a face found where there is none, at " << f.x << ", " << f.y;
+    }
+}
+
+// Faces of 23 to 32 pixels, alone and beside a large one: the composites' and, in the
+// labelled pictures, the footballer's and a blurred, leaning face behind a large one. Found
+// once the sweep has been round, at their boxes, and then on every detection after, not
+// only when the sweep passes; and once they are gone, not from memory.
+TEST(DlibFaceDetectorTest, FindsSmallFacesWithinASweepAndKeepsFindingThem)
+{
+    const std::vector<face_scenes::Scene> labelled = face_scenes::LabelledPictures(QM_FACES_DIR);
+    const std::vector<face_scenes::Scene> composites = face_scenes::Composites(labelled);
+    ASSERT_GE(composites.size(), 15u);
+    std::vector<face_scenes::Scene> scenes(composites.begin() + 12, composites.begin() + 15);
+    for (const face_scenes::Scene& scene : labelled) {
+        if (scene.name == "sports.jpg" || scene.name == "film001.jpg") scenes.push_back(scene);
+    }
+    ASSERT_EQ(5u, scenes.size());
+    DibImage faceless;
+    ASSERT_EQ(0, faceless.SetSize(320, 240));
+    for (int32_t row = 0; row < faceless.Height(); ++row) {
+        for (int32_t column = 0; column < faceless.Width(); ++column) {
+            *PixelAt(faceless.Row(row), column) =
+                BgrPixel{static_cast<uint8_t>(row), 150, static_cast<uint8_t>(column / 2)};
+        }
+    }
+    const std::unique_ptr<FaceDetector> detector = MakeDlibFaceDetector();
+    ASSERT_TRUE(detector);
+    for (const face_scenes::Scene& scene : scenes) {
+        std::vector<FaceBox> found;
+        for (int i = 0; i < kSweepParts; ++i) ASSERT_TRUE(detector->Detect(scene.picture, found));
+        for (int i = 0; i < kSweepParts; ++i) {
+            ExpectTheFacesOf(scene, found, i);
+            ASSERT_TRUE(detector->Detect(scene.picture, found));
+        }
+        ASSERT_TRUE(detector->Detect(faceless, found));
+        EXPECT_TRUE(found.empty()) << "after " << scene.name;
+    }
+}
+
 TEST(DlibFaceDetectorTest, EmptyTinyAndFacelessPicturesHaveNoFaces)
 {
     const std::unique_ptr<FaceDetector> detector = MakeDlibFaceDetector();

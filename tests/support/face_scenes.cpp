@@ -147,6 +147,10 @@ constexpr Recipe kRecipes[] = {
     {Background::kLeaves, 0, 100, 110, 40, -1, 0, 0, 0, false, true, true},
     {Background::kWood, 3, 70, 30, 60, 1, 60, 220, 80, true, false, false},
     {Background::kDarkRoom, 1, 76, 200, 80, -1, 0, 0, 0, true, true, true},
+    // Faces far from the camera, smaller than the doubled picture finds.
+    {Background::kGradient, 1, 28, 60, 60, 2, 80, 190, 60, false, false, true},
+    {Background::kLeaves, 0, 24, 220, 150, -1, 0, 0, 0, true, false, false},
+    {Background::kWood, 3, 30, 140, 30, 0, 26, 40, 150, false, true, false},
 };
 
 // The labelled faces the composites are made of: frontal and large enough to scale.
