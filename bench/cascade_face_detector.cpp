@@ -19,27 +19,27 @@ bool CentreInside(const cv::Rect& box, const FaceBox& face)
 
 class CascadeFaceDetector : public FaceDetector {
 public:
-    explicit CascadeFaceDetector(const CascadeSettings& settings) : m_settings(settings) {}
+    explicit CascadeFaceDetector(const CascadeSettings& settings) : settings_(settings) {}
 
     bool Load(std::string& error)
     {
-        for (const std::string& file : m_settings.files) {
+        for (const std::string& file : settings_.files) {
             // Only a regular file is read: a FIFO would block.
             std::error_code ignored;
             if (!std::filesystem::is_regular_file(file, ignored)) {
                 error = "no face cascade file " + file;
                 return false;
             }
-            m_cascades.emplace_back();
+            cascades_.emplace_back();
             try {
-                if (m_cascades.back().load(file) && !m_cascades.back().empty()) continue;
+                if (cascades_.back().load(file) && !cascades_.back().empty()) continue;
                 error = "cannot load the face cascade " + file;
             } catch (const std::exception& e) {
                 error = "cannot load the face cascade " + file + ": " + e.what();
             }
             return false;
         }
-        if (m_cascades.empty()) {
+        if (cascades_.empty()) {
             error = "no face cascade given";
             return false;
         }
@@ -52,11 +52,11 @@ public:
         if (!HasPixels(picture)) return true;
         try {
             ToGrey(picture);
-            for (cv::CascadeClassifier& cascade : m_cascades) {
-                AddFaces(cascade, m_grey, false, faces);
-                if (m_settings.mirrored) {
-                    cv::flip(m_grey, m_mirrored, 1);
-                    AddFaces(cascade, m_mirrored, true, faces);
+            for (cv::CascadeClassifier& cascade : cascades_) {
+                AddFaces(cascade, grey_, false, faces);
+                if (settings_.mirrored) {
+                    cv::flip(grey_, mirrored_, 1);
+                    AddFaces(cascade, mirrored_, true, faces);
                 }
             }
         } catch (const std::exception&) {
@@ -68,19 +68,19 @@ public:
 private:
     void ToGrey(const DibImage& picture)
     {
-        m_colour.create(picture.Height(), picture.Width(), CV_8UC3);
+        colour_.create(picture.Height(), picture.Width(), CV_8UC3);
         for (int32_t row = 0; row < picture.Height(); ++row) {
-            std::memcpy(m_colour.ptr(row), picture.Row(row), 3 * static_cast<size_t>(picture.Width()));
+            std::memcpy(colour_.ptr(row), picture.Row(row), 3 * static_cast<size_t>(picture.Width()));
         }
-        cv::cvtColor(m_colour, m_grey, cv::COLOR_BGR2GRAY);
-        cv::equalizeHist(m_grey, m_grey);
+        cv::cvtColor(colour_, grey_, cv::COLOR_BGR2GRAY);
+        cv::equalizeHist(grey_, grey_);
     }
 
     void AddFaces(cv::CascadeClassifier& cascade, const cv::Mat& grey, bool mirrored, std::vector<FaceBox>& faces)
     {
-        cascade.detectMultiScale(grey, m_found, m_settings.scaleStep, m_settings.minNeighbours, 0,
-                                 cv::Size(m_settings.smallestFace, m_settings.smallestFace));
-        for (cv::Rect box : m_found) {
+        cascade.detectMultiScale(grey, found_, settings_.scaleStep, settings_.minNeighbours, 0,
+                                 cv::Size(settings_.smallestFace, settings_.smallestFace));
+        for (cv::Rect box : found_) {
             if (mirrored) box.x = grey.cols - box.x - box.width;
             if (std::none_of(faces.begin(), faces.end(), [&](const FaceBox& f) { return CentreInside(box, f); })) {
                 faces.push_back(FaceBox{box.x, box.y, box.width, box.height});
@@ -88,10 +88,10 @@ private:
         }
     }
 
-    CascadeSettings m_settings;
-    std::vector<cv::CascadeClassifier> m_cascades;
-    cv::Mat m_colour, m_grey, m_mirrored;
-    std::vector<cv::Rect> m_found;
+    CascadeSettings settings_;
+    std::vector<cv::CascadeClassifier> cascades_;
+    cv::Mat colour_, grey_, mirrored_;
+    std::vector<cv::Rect> found_;
 };
 
 }  // namespace

@@ -73,8 +73,8 @@ Detector MakeCloseDetector(const Detector& whole, unsigned long levels)
 class DlibFaceDetector : public FaceDetector {
 public:
     DlibFaceDetector(int upsamplings, bool closeLooks)
-        : m_upsamplings(upsamplings), m_closeLooks(closeLooks), m_close(MakeCloseDetector(m_detector, kCloseLevels)),
-          m_sweep(MakeCloseDetector(m_detector, kSweepLevels))
+        : upsamplings_(upsamplings), closeLooks_(closeLooks), close_(MakeCloseDetector(detector_, kCloseLevels)),
+          sweep_(MakeCloseDetector(detector_, kSweepLevels))
     {
     }
 
@@ -82,21 +82,21 @@ public:
     {
         faces.clear();
         if (!HasPixels(picture)) {
-            m_recent.clear();
+            recent_.clear();
             return true;
         }
         try {
-            m_grey.set_size(picture.Height(), picture.Width());
+            grey_.set_size(picture.Height(), picture.Width());
             for (int32_t row = 0; row < picture.Height(); ++row) {
                 for (int32_t column = 0; column < picture.Width(); ++column) {
                     const BgrPixel& p = *PixelAt(picture.Row(row), column);
-                    m_grey[row][column] = static_cast<unsigned char>((29 * p.b + 150 * p.g + 77 * p.r) >> 8);
+                    grey_[row][column] = static_cast<unsigned char>((29 * p.b + 150 * p.g + 77 * p.r) >> 8);
                 }
             }
             std::vector<dlib::drectangle> found;
             std::vector<dlib::drectangle> candidates;
             ScanWhole(found, candidates);
-            if (m_closeLooks) LookCloser(found, candidates);
+            if (closeLooks_) LookCloser(found, candidates);
             for (const dlib::drectangle& box : found) {
                 const int height = static_cast<int>(box.height());
                 const int forehead = height / kForeheadShare;
@@ -115,15 +115,15 @@ private:
         int detectionsLeft;
     };
 
-    // The whole picture, doubled m_upsamplings times: the faces it finds, and the small
+    // The whole picture, doubled upsamplings_ times: the faces it finds, and the small
     // boxes it scores too low to count, in picture pixels.
     void ScanWhole(std::vector<dlib::drectangle>& found, std::vector<dlib::drectangle>& candidates)
     {
-        dlib::assign_image(m_scanned, m_grey);
-        for (int i = 0; i < m_upsamplings; ++i) dlib::pyramid_up(m_scanned);
-        const double shrink = std::ldexp(1.0, m_upsamplings);
+        dlib::assign_image(scanned_, grey_);
+        for (int i = 0; i < upsamplings_; ++i) dlib::pyramid_up(scanned_);
+        const double shrink = std::ldexp(1.0, upsamplings_);
         std::vector<dlib::rect_detection> detections;
-        m_detector(m_scanned, detections, m_closeLooks ? kCandidateScore : 0.0);
+        detector_(scanned_, detections, closeLooks_ ? kCandidateScore : 0.0);
         for (const dlib::rect_detection& detection : detections) {
             const dlib::drectangle box(detection.rect.left() / shrink, detection.rect.top() / shrink,
                                        (detection.rect.right() + 1) / shrink - 1,
@@ -141,7 +141,7 @@ private:
     void LookCloser(std::vector<dlib::drectangle>& found, const std::vector<dlib::drectangle>& candidates)
     {
         std::vector<dlib::drectangle> around = candidates;
-        for (const Recent& recent : m_recent) around.push_back(recent.box);
+        for (const Recent& recent : recent_) around.push_back(recent.box);
         std::stable_sort(around.begin(), around.end(),
                          [](const dlib::drectangle& a, const dlib::drectangle& b) { return a.area() > b.area(); });
         std::vector<Look> looks;
@@ -160,27 +160,27 @@ private:
         }
         looks.push_back(Look{SweepPart(), kSweepMagnification, 0.0, true});
 
-        for (Recent& recent : m_recent) --recent.detectionsLeft;
+        for (Recent& recent : recent_) --recent.detectionsLeft;
         for (const Look& look : looks) {
             for (const dlib::drectangle& face : Scan(look)) {
                 const auto same = [&](const dlib::drectangle& other) {
                     return CentreInside(face, other) || CentreInside(other, face);
                 };
                 if (std::none_of(found.begin(), found.end(), same)) found.push_back(face);
-                std::erase_if(m_recent, [&](const Recent& recent) { return same(recent.box); });
-                m_recent.push_back(Recent{face, kRecheckDetections});
+                std::erase_if(recent_, [&](const Recent& recent) { return same(recent.box); });
+                recent_.push_back(Recent{face, kRecheckDetections});
             }
         }
-        std::erase_if(m_recent, [](const Recent& recent) { return recent.detectionsLeft <= 0; });
+        std::erase_if(recent_, [](const Recent& recent) { return recent.detectionsLeft <= 0; });
     }
 
     // The part of the picture the sweep looks at this time; the next time, the next part.
     dlib::drectangle SweepPart()
     {
-        const int part = m_sweepPart;
-        m_sweepPart = (m_sweepPart + 1) % (kSweepColumns * kSweepRows);
-        const double width = static_cast<double>(m_grey.nc()) / kSweepColumns;
-        const double height = static_cast<double>(m_grey.nr()) / kSweepRows;
+        const int part = sweepPart_;
+        sweepPart_ = (sweepPart_ + 1) % (kSweepColumns * kSweepRows);
+        const double width = static_cast<double>(grey_.nc()) / kSweepColumns;
+        const double height = static_cast<double>(grey_.nr()) / kSweepRows;
         const double left = (part % kSweepColumns) * width, top = (part / kSweepColumns) * height;
         return dlib::drectangle(left - kSweepOverlap, top - kSweepOverlap, left + width + kSweepOverlap - 1,
                                 top + height + kSweepOverlap - 1);
@@ -190,7 +190,7 @@ private:
     std::vector<dlib::drectangle> Scan(const Look& look)
     {
         const dlib::drectangle region = look.region.intersect(
-            dlib::drectangle(0, 0, static_cast<double>(m_grey.nc() - 1), static_cast<double>(m_grey.nr() - 1)));
+            dlib::drectangle(0, 0, static_cast<double>(grey_.nc() - 1), static_cast<double>(grey_.nr() - 1)));
         const long columns = std::lround(region.width() * look.magnification);
         const long rows = std::lround(region.height() * look.magnification);
         if (columns < kWindow || rows < kWindow) return {};
@@ -202,8 +202,8 @@ private:
             const double dx = column - columns / 2.0, dy = row - rows / 2.0;
             return dlib::dpoint(middle.x() + cosine * dx - sine * dy, middle.y() + sine * dx + cosine * dy);
         };
-        m_look.set_size(rows, columns);
-        const long lastColumn = m_grey.nc() - 1, lastRow = m_grey.nr() - 1;
+        look_.set_size(rows, columns);
+        const long lastColumn = grey_.nc() - 1, lastRow = grey_.nr() - 1;
         for (long row = 0; row < rows; ++row) {
             for (long column = 0; column < columns; ++column) {
                 const dlib::dpoint at = toPicture(column + 0.5, row + 0.5);
@@ -212,13 +212,13 @@ private:
                 const long x0 = static_cast<long>(x), y0 = static_cast<long>(y);
                 const long x1 = std::min(x0 + 1, lastColumn), y1 = std::min(y0 + 1, lastRow);
                 const double fx = x - x0, fy = y - y0;
-                const double top = m_grey[y0][x0] + fx * (m_grey[y0][x1] - m_grey[y0][x0]);
-                const double bottom = m_grey[y1][x0] + fx * (m_grey[y1][x1] - m_grey[y1][x0]);
-                m_look[row][column] = static_cast<unsigned char>(std::lround(top + fy * (bottom - top)));
+                const double top = grey_[y0][x0] + fx * (grey_[y0][x1] - grey_[y0][x0]);
+                const double bottom = grey_[y1][x0] + fx * (grey_[y1][x1] - grey_[y1][x0]);
+                look_[row][column] = static_cast<unsigned char>(std::lround(top + fy * (bottom - top)));
             }
         }
         std::vector<dlib::drectangle> faces;
-        for (const dlib::rectangle& box : (look.sweep ? m_sweep : m_close)(m_look)) {
+        for (const dlib::rectangle& box : (look.sweep ? sweep_ : close_)(look_)) {
             const dlib::dpoint centre =
                 toPicture((box.left() + box.right() + 1) / 2.0, (box.top() + box.bottom() + 1) / 2.0);
             faces.push_back(dlib::centered_drect(centre, box.width() / look.magnification,
@@ -227,13 +227,13 @@ private:
         return faces;
     }
 
-    int m_upsamplings;
-    bool m_closeLooks;
-    Detector m_detector = dlib::get_frontal_face_detector();
-    Detector m_close, m_sweep;
-    dlib::array2d<unsigned char> m_grey, m_scanned, m_look;
-    int m_sweepPart = 0;
-    std::vector<Recent> m_recent;
+    int upsamplings_;
+    bool closeLooks_;
+    Detector detector_ = dlib::get_frontal_face_detector();
+    Detector close_, sweep_;
+    dlib::array2d<unsigned char> grey_, scanned_, look_;
+    int sweepPart_ = 0;
+    std::vector<Recent> recent_;
 };
 
 }  // namespace

@@ -43,101 +43,101 @@ void KeepLargestFaces(std::vector<FaceBox>& faces)
 
 FaceLocator::FaceLocator(DetectorMaker makeDetector, SkinRange range, const DibImage& placementFrame,
                          BgrPixel logoKey, FaceLocatorSettings settings)
-    : m_makeDetector(std::move(makeDetector)),
-      m_settings(std::move(settings)),
-      m_skin(range, placementFrame),
-      m_shape(ShapeOf(placementFrame, logoKey)),
-      m_worker(&FaceLocator::Work, this)
+    : makeDetector_(std::move(makeDetector)),
+      settings_(std::move(settings)),
+      skin_(range, placementFrame),
+      shape_(ShapeOf(placementFrame, logoKey)),
+      worker_(&FaceLocator::Work, this)
 {
 }
 
 FaceLocator::~FaceLocator()
 {
     {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
     }
-    m_wake.notify_one();
-    m_worker.join();
+    wake_.notify_one();
+    worker_.join();
 }
 
 uint64_t FaceLocator::Detections() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_latest.number;
+    std::lock_guard lock(mutex_);
+    return latest_.number;
 }
 
-// The worker owns m_offered from the offer until it asks for the next picture, so the tick
+// The worker owns offered_ from the offer until it asks for the next picture, so the tick
 // copies into it without the lock, and the lock is only held to pass flags and results.
 void FaceLocator::Work()
 {
-    const std::unique_ptr<FaceDetector> detector = m_makeDetector();
+    const std::unique_ptr<FaceDetector> detector = makeDetector_();
     std::vector<FaceBox> faces;
-    std::unique_lock lock(m_mutex);
+    std::unique_lock lock(mutex_);
     if (!detector) {
-        m_latest.failure = "the face detector could not start";
-        ++m_latest.number;
+        latest_.failure = "the face detector could not start";
+        ++latest_.number;
         return;
     }
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || m_hasOffer; });
-        if (m_stopping) return;
-        m_hasOffer = false;
-        const TimePoint taken = m_offeredAt;
+        wake_.wait(lock, [this] { return stopping_ || hasOffer_; });
+        if (stopping_) return;
+        hasOffer_ = false;
+        const TimePoint taken = offeredAt_;
         lock.unlock();
 
         const auto start = std::chrono::steady_clock::now();
         const auto processorStart = ThreadProcessorTime();
-        const bool found = detector->Detect(m_offered, faces);
+        const bool found = detector->Detect(offered_, faces);
         const auto took = ThreadProcessorTime() - processorStart;
 
         lock.lock();
-        m_latest.faces = faces;
-        m_latest.taken = taken;
-        m_latest.failure = found ? nullptr : "the face detector failed";
-        ++m_latest.number;
+        latest_.faces = faces;
+        latest_.taken = taken;
+        latest_.failure = found ? nullptr : "the face detector failed";
+        ++latest_.number;
         if (!found) break;
-        const auto pause = std::max(m_settings.detectionInterval,
+        const auto pause = std::max(settings_.detectionInterval,
                                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(took * kDetectorShare));
-        if (m_wake.wait_until(lock, start + pause, [this] { return m_stopping; })) return;
-        m_wantsPicture = true;
+        if (wake_.wait_until(lock, start + pause, [this] { return stopping_; })) return;
+        wantsPicture_ = true;
     }
     // A failed detector is kept, unused, until the locator goes.
-    m_wake.wait(lock, [this] { return m_stopping; });
+    wake_.wait(lock, [this] { return stopping_; });
 }
 
 void FaceLocator::Offer(const DibImage& display)
 {
-    if (!m_wantsPicture.exchange(false)) return;
-    m_offered = display;
+    if (!wantsPicture_.exchange(false)) return;
+    offered_ = display;
     {
-        std::lock_guard lock(m_mutex);
-        m_hasOffer = true;
-        m_offeredAt = m_settings.now();
+        std::lock_guard lock(mutex_);
+        hasOffer_ = true;
+        offeredAt_ = settings_.now();
     }
-    m_wake.notify_one();
+    wake_.notify_one();
 }
 
 void FaceLocator::TakeDetection(const DibImage& mask)
 {
     Detection latest;
     {
-        std::lock_guard lock(m_mutex);
-        if (m_latest.number == m_seen) return;
-        latest = m_latest;
+        std::lock_guard lock(mutex_);
+        if (latest_.number == seen_) return;
+        latest = latest_;
     }
-    m_seen = latest.number;
+    seen_ = latest.number;
     KeepLargestFaces(latest.faces);
     if (latest.failure != nullptr) {
-        m_failed = true;
-        m_tracks.clear();
+        failed_ = true;
+        tracks_.clear();
         std::fprintf(stderr, "quenmire: %s; the logo is placed by skin colour from now on\n", latest.failure);
         return;
     }
     // Faces found again take their new boxes; the others are held until they expire.
     std::vector<Track> tracks;
     for (const FaceBox& face : latest.faces) tracks.push_back(StartTrack(face, latest.taken, mask));
-    for (const Track& held : m_tracks) {
+    for (const Track& held : tracks_) {
         if (tracks.size() == kMostFaces) break;
         const FaceBox heldBox = FollowRegion(held.width, held.height, held.x, held.y);
         const bool foundAgain = std::any_of(latest.faces.begin(), latest.faces.end(), [&](const FaceBox& face) {
@@ -147,7 +147,7 @@ void FaceLocator::TakeDetection(const DibImage& mask)
         });
         if (!foundAgain) tracks.push_back(held);
     }
-    m_tracks = std::move(tracks);
+    tracks_ = std::move(tracks);
 }
 
 FaceLocator::Track FaceLocator::StartTrack(const FaceBox& face, TimePoint found, const DibImage& mask) const
@@ -178,18 +178,18 @@ void FaceLocator::Follow(Track& track, const DibImage& mask) const
 
 void FaceLocator::Locate(const DibImage& display, std::vector<LogoRect>& logos)
 {
-    if (!m_failed) Offer(display);
-    const DibImage& mask = m_skin.MakeMask(display);
+    if (!failed_) Offer(display);
+    const DibImage& mask = skin_.MakeMask(display);
     TakeDetection(mask);
-    const TimePoint now = m_settings.now();
-    std::erase_if(m_tracks, [&](const Track& t) { return now - t.lastFound > m_settings.holdTime; });
-    if (m_tracks.empty()) {
-        m_skin.PlaceOnMask(logos);
+    const TimePoint now = settings_.now();
+    std::erase_if(tracks_, [&](const Track& t) { return now - t.lastFound > settings_.holdTime; });
+    if (tracks_.empty()) {
+        skin_.PlaceOnMask(logos);
         return;
     }
     logos.clear();
-    for (Track& track : m_tracks) {
+    for (Track& track : tracks_) {
         Follow(track, mask);
-        logos.push_back(CoverPlacement(m_shape, track.x, track.y, track.width, track.height));
+        logos.push_back(CoverPlacement(shape_, track.x, track.y, track.width, track.height));
     }
 }

@@ -79,25 +79,25 @@ private:
     void Follow(Track& track, const DibImage& mask) const;
     Track StartTrack(const FaceBox& face, TimePoint found, const DibImage& mask) const;
 
-    DetectorMaker m_makeDetector;
-    FaceLocatorSettings m_settings;
-    SkinLocator m_skin;
-    LogoShape m_shape;
+    DetectorMaker makeDetector_;
+    FaceLocatorSettings settings_;
+    SkinLocator skin_;
+    LogoShape shape_;
 
-    // Shared with the worker, under m_mutex.
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    DibImage m_offered;
-    TimePoint m_offeredAt{};
-    bool m_hasOffer = false;
-    bool m_stopping = false;
-    Detection m_latest;
-    std::atomic<bool> m_wantsPicture{true};
+    // Shared with the worker, under mutex_.
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    DibImage offered_;
+    TimePoint offeredAt_{};
+    bool hasOffer_ = false;
+    bool stopping_ = false;
+    Detection latest_;
+    std::atomic<bool> wantsPicture_{true};
 
     // The tick's own.
-    uint64_t m_seen = 0;
-    bool m_failed = false;
-    std::vector<Track> m_tracks;
+    uint64_t seen_ = 0;
+    bool failed_ = false;
+    std::vector<Track> tracks_;
 
-    std::thread m_worker;  // last: it starts once everything above is made
+    std::thread worker_;  // last: it starts once everything above is made
 };

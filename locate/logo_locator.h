@@ -36,7 +36,7 @@ public:
     static constexpr BgrPixel kSkinPixel{255, 255, 255};
 
 private:
-    SkinRange m_range;
-    double m_halfWidth, m_halfHeight;
-    DibImage m_mask;
+    SkinRange range_;
+    double halfWidth_, halfHeight_;
+    DibImage mask_;
 };

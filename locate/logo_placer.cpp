@@ -17,30 +17,30 @@ LocateMode StartingLocateMode()
 }
 
 LogoPlacer::LogoPlacer(SkinRange range, const DibImage& placementFrame, BgrPixel key, LocateMode mode)
-    : m_range(range), m_placementFrame(placementFrame), m_key(key), m_skin(range, placementFrame)
+    : range_(range), placementFrame_(placementFrame), key_(key), skin_(range, placementFrame)
 {
     SetMode(mode);
 }
 
 void LogoPlacer::SetMode(LocateMode mode)
 {
-    m_mode = mode;
-    if (mode == LocateMode::kFace && !m_face) {
-        m_face = std::make_unique<FaceLocator>([] { return MakeDlibFaceDetector(); }, m_range, m_placementFrame, m_key);
+    mode_ = mode;
+    if (mode == LocateMode::kFace && !face_) {
+        face_ = std::make_unique<FaceLocator>([] { return MakeDlibFaceDetector(); }, range_, placementFrame_, key_);
     }
 }
 
 bool LogoPlacer::OneFrameSizedLogo(int* x, int* y) const
 {
-    if (m_logos.size() != 1 || m_logos[0].width != 0 || m_logos[0].height != 0) return false;
-    *x = m_logos[0].x;
-    *y = m_logos[0].y;
+    if (logos_.size() != 1 || logos_[0].width != 0 || logos_[0].height != 0) return false;
+    *x = logos_[0].x;
+    *y = logos_[0].y;
     return true;
 }
 
 void LogoPlacer::Draw(DibImage& display, const DibImage& frame)
 {
-    LogoLocator& locator = m_mode == LocateMode::kFace ? static_cast<LogoLocator&>(*m_face) : m_skin;
-    locator.Locate(display, m_logos);
-    for (const LogoRect& logo : m_logos) DrawLogo(display, frame, logo, m_key);
+    LogoLocator& locator = mode_ == LocateMode::kFace ? static_cast<LogoLocator&>(*face_) : skin_;
+    locator.Locate(display, logos_);
+    for (const LogoRect& logo : logos_) DrawLogo(display, frame, logo, key_);
 }

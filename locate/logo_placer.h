@@ -22,7 +22,7 @@ public:
 
     // The first switch to faces starts the face locator, which is kept for later switches.
     void SetMode(LocateMode mode);
-    LocateMode Mode() const { return m_mode; }
+    LocateMode Mode() const { return mode_; }
 
     // Draws frame at every logo place the current mode finds on display.
     void Draw(DibImage& display, const DibImage& frame);
@@ -31,11 +31,11 @@ public:
     bool OneFrameSizedLogo(int* x, int* y) const;
 
 private:
-    SkinRange m_range;
-    DibImage m_placementFrame;
-    BgrPixel m_key;
-    LocateMode m_mode = LocateMode::kSkin;
-    SkinLocator m_skin;
-    std::unique_ptr<FaceLocator> m_face;
-    std::vector<LogoRect> m_logos;
+    SkinRange range_;
+    DibImage placementFrame_;
+    BgrPixel key_;
+    LocateMode mode_ = LocateMode::kSkin;
+    SkinLocator skin_;
+    std::unique_ptr<FaceLocator> face_;
+    std::vector<LogoRect> logos_;
 };

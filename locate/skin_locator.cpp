@@ -9,16 +9,16 @@ constexpr double kHalf = 0.5;
 }  // namespace
 
 SkinLocator::SkinLocator(SkinRange range, const DibImage& placementFrame)
-    : m_range(range),
-      m_halfWidth(static_cast<double>(placementFrame.Width()) * kHalf),
-      m_halfHeight(static_cast<double>(placementFrame.Height()) * kHalf)
+    : range_(range),
+      halfWidth_(static_cast<double>(placementFrame.Width()) * kHalf),
+      halfHeight_(static_cast<double>(placementFrame.Height()) * kHalf)
 {
 }
 
 const DibImage& SkinLocator::MakeMask(const DibImage& display)
 {
-    YCbCrRangeMask(display, m_mask, m_range.lower, m_range.upper, kSkinPixel, kNotSkinPixel);
-    return m_mask;
+    YCbCrRangeMask(display, mask_, range_.lower, range_.upper, kSkinPixel, kNotSkinPixel);
+    return mask_;
 }
 
 void SkinLocator::Locate(const DibImage& display, std::vector<LogoRect>& logos)
@@ -31,7 +31,7 @@ void SkinLocator::PlaceOnMask(std::vector<LogoRect>& logos) const
 {
     double cx = 0.0;
     double cy = 0.0;
-    ColourCentroid(m_mask, kSkinPixel, cx, cy);
+    ColourCentroid(mask_, kSkinPixel, cx, cy);
     // Truncated toward zero. Logo sizes are bounded, so both fit an int.
-    logos.assign(1, LogoRect{static_cast<int32_t>(cx - m_halfWidth), static_cast<int32_t>(cy - m_halfHeight)});
+    logos.assign(1, LogoRect{static_cast<int32_t>(cx - halfWidth_), static_cast<int32_t>(cy - halfHeight_)});
 }

@@ -42,39 +42,39 @@ struct Answer {
 // cannot use up answers meant for later; Open lets every detection through.
 class ScriptedDetector : public FaceDetector {
 public:
-    explicit ScriptedDetector(std::deque<Answer> answers) : m_answers(std::move(answers)) {}
+    explicit ScriptedDetector(std::deque<Answer> answers) : answers_(std::move(answers)) {}
 
     bool Detect(const DibImage&, std::vector<FaceBox>& faces) override
     {
-        std::unique_lock lock(m_mutex);
-        m_released.wait(lock, [this] { return m_open || m_allowed > 0; });
-        if (m_allowed > 0) --m_allowed;
-        const Answer answer = m_answers.empty() ? Answer{true, {}} : m_answers.front();
-        if (!m_answers.empty()) m_answers.pop_front();
+        std::unique_lock lock(mutex_);
+        released_.wait(lock, [this] { return open_ || allowed_ > 0; });
+        if (allowed_ > 0) --allowed_;
+        const Answer answer = answers_.empty() ? Answer{true, {}} : answers_.front();
+        if (!answers_.empty()) answers_.pop_front();
         faces = answer.faces;
         return answer.works;
     }
 
     void AllowOne()
     {
-        std::lock_guard lock(m_mutex);
-        ++m_allowed;
-        m_released.notify_all();
+        std::lock_guard lock(mutex_);
+        ++allowed_;
+        released_.notify_all();
     }
 
     void Open()
     {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_released.notify_all();
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        released_.notify_all();
     }
 
 private:
-    std::mutex m_mutex;
-    std::condition_variable m_released;
-    int m_allowed = 0;
-    bool m_open = false;
-    std::deque<Answer> m_answers;
+    std::mutex mutex_;
+    std::condition_variable released_;
+    int allowed_ = 0;
+    bool open_ = false;
+    std::deque<Answer> answers_;
 };
 
 // The locator with a scripted detector and a clock the test moves.
@@ -84,18 +84,18 @@ protected:
     {
         FaceLocatorSettings settings;
         settings.detectionInterval = interval;
-        settings.now = [this] { return m_now; };
+        settings.now = [this] { return now_; };
         auto detector = std::make_unique<ScriptedDetector>(std::move(answers));
-        m_detector = detector.get();
-        m_made = std::move(detector);
+        detector_ = detector.get();
+        made_ = std::move(detector);
         // The worker takes the detector when it starts.
-        m_locator = std::make_unique<FaceLocator>([this] { return std::move(m_made); }, kSkin, m_logo, kKey, settings);
+        locator_ = std::make_unique<FaceLocator>([this] { return std::move(made_); }, kSkin, logo_, kKey, settings);
     }
 
     void TearDown() override
     {
-        if (m_detector) m_detector->Open();
-        m_locator.reset();
+        if (detector_) detector_->Open();
+        locator_.reset();
     }
 
     // Lets one detection through, locates until it is done, then once more to take it. A
@@ -103,29 +103,29 @@ protected:
     // detection follows soon.
     std::vector<LogoRect> AfterDetection(const DibImage& picture)
     {
-        const uint64_t before = m_locator->Detections();
-        m_detector->AllowOne();
+        const uint64_t before = locator_->Detections();
+        detector_->AllowOne();
         std::vector<LogoRect> logos;
-        for (int tick = 0; tick < 100 && m_locator->Detections() == before; ++tick) {
-            m_locator->Locate(picture, logos);
-            for (int i = 0; i < 50 && m_locator->Detections() == before; ++i) std::this_thread::sleep_for(1ms);
+        for (int tick = 0; tick < 100 && locator_->Detections() == before; ++tick) {
+            locator_->Locate(picture, logos);
+            for (int i = 0; i < 50 && locator_->Detections() == before; ++i) std::this_thread::sleep_for(1ms);
         }
-        EXPECT_EQ(before + 1, m_locator->Detections());
-        m_locator->Locate(picture, logos);
+        EXPECT_EQ(before + 1, locator_->Detections());
+        locator_->Locate(picture, logos);
         return logos;
     }
 
     std::vector<LogoRect> Locate(const DibImage& picture)
     {
         std::vector<LogoRect> logos;
-        m_locator->Locate(picture, logos);
+        locator_->Locate(picture, logos);
         return logos;
     }
 
     std::vector<LogoRect> SkinPlacement(const DibImage& picture)
     {
         std::vector<LogoRect> logos;
-        SkinLocator(kSkin, m_logo).Locate(picture, logos);
+        SkinLocator(kSkin, logo_).Locate(picture, logos);
         return logos;
     }
 
@@ -136,11 +136,11 @@ protected:
         EXPECT_GT(logo.width, 0);
     }
 
-    Clock::time_point m_now{};
-    DibImage m_logo = RoundLogo();
-    std::unique_ptr<FaceDetector> m_made;
-    ScriptedDetector* m_detector = nullptr;  // owned by m_locator's worker
-    std::unique_ptr<FaceLocator> m_locator;
+    Clock::time_point now_{};
+    DibImage logo_ = RoundLogo();
+    std::unique_ptr<FaceDetector> made_;
+    ScriptedDetector* detector_ = nullptr;  // owned by locator_'s worker
+    std::unique_ptr<FaceLocator> locator_;
 };
 
 bool Same(const LogoRect& a, const LogoRect& b)
@@ -167,13 +167,13 @@ TEST_F(FaceLocatorTest, HandsOverFromSkinToFacesAndBackWhenTheyStayAway)
     EXPECT_GE(logos[0].width, 60 * 1.1);
 
     // Not found again for a moment: held.
-    m_now += 300ms;
+    now_ += 300ms;
     logos = AfterDetection(picture);
     ASSERT_EQ(1u, logos.size());
     ExpectCentredOn(logos[0], 130, 100);
 
     // Gone for longer than the hold: back to the skin placement.
-    m_now += 250ms;
+    now_ += 250ms;
     logos = AfterDetection(picture);
     ASSERT_EQ(1u, logos.size());
     EXPECT_TRUE(Same(SkinPlacement(picture)[0], logos[0]));
@@ -193,14 +193,14 @@ TEST_F(FaceLocatorTest, EveryFaceUpToTheLimitGetsALogoAndALostOneIsHeldBesideThe
     for (size_t i = 1; i < kMostFaces; ++i) ExpectCentredOn(logos[i], 25 + 50 * (i - 1), 35);
 
     // One new face; the others were not found again and are held beside it, to the limit.
-    m_now += 300ms;
+    now_ += 300ms;
     logos = AfterDetection(picture);
     ASSERT_EQ(kMostFaces, logos.size());
     ExpectCentredOn(logos[0], 220, 170);
     ExpectCentredOn(logos[1], 280, 40);
 
     // Past the hold only the face found since is left.
-    m_now += 300ms;
+    now_ += 300ms;
     logos = AfterDetection(picture);
     ASSERT_EQ(1u, logos.size());
     ExpectCentredOn(logos[0], 220, 170);
@@ -247,7 +247,7 @@ TEST_F(FaceLocatorTest, AFailingDetectorHandsBackToSkinForGoodWithOneMessage)
     const std::string message = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos, message.find("face detector failed")) << message;
     EXPECT_EQ(message.find("\n"), message.rfind("\n")) << "one message: " << message;
-    EXPECT_EQ(2u, m_locator->Detections()) << "a failed detector is not asked again";
+    EXPECT_EQ(2u, locator_->Detections()) << "a failed detector is not asked again";
     ASSERT_EQ(1u, logos.size());
     EXPECT_TRUE(Same(SkinPlacement(picture)[0], logos[0]));
 }
@@ -255,12 +255,12 @@ TEST_F(FaceLocatorTest, AFailingDetectorHandsBackToSkinForGoodWithOneMessage)
 TEST_F(FaceLocatorTest, ADetectorThatCannotStartLeavesTheSkinPlacementWithOneMessage)
 {
     FaceLocatorSettings settings;
-    settings.now = [this] { return m_now; };
+    settings.now = [this] { return now_; };
     testing::internal::CaptureStderr();
-    m_locator = std::make_unique<FaceLocator>([] { return nullptr; }, kSkin, m_logo, kKey, settings);
+    locator_ = std::make_unique<FaceLocator>([] { return nullptr; }, kSkin, logo_, kKey, settings);
     DibImage picture = Picture(320, 240, kWall);
     Paint(picture, FaceBox{20, 150, 40, 40}, kSkinColour);
-    for (int i = 0; i < 5000 && m_locator->Detections() == 0; ++i) std::this_thread::sleep_for(1ms);
+    for (int i = 0; i < 5000 && locator_->Detections() == 0; ++i) std::this_thread::sleep_for(1ms);
     std::vector<LogoRect> logos;
     for (int tick = 0; tick < 3; ++tick) logos = Locate(picture);
     EXPECT_EQ("quenmire: the face detector could not start; the logo is placed by skin colour from now on\n",
@@ -277,7 +277,7 @@ TEST_F(FaceLocatorTest, AnEmptyPictureGetsNoLogoAndNoCrash)
     ASSERT_EQ(1u, logos.size());
     EXPECT_LE(logos[0].width, kLargestLogo);
     DibImage display;
-    DrawLogo(display, m_logo, logos[0], kKey);
+    DrawLogo(display, logo_, logos[0], kKey);
 }
 
 }  // namespace
