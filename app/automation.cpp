@@ -94,8 +94,8 @@ Automation::Automation(const Options& options) : presses_(options.presses), endT
         std::vector<int> answers;
         for (bool yes : options.answers) answers.push_back(yes ? IDYES : IDNO);
         answers_ = std::make_unique<win32::ScriptedAnswers>(answers);
-        previousHandler_ = win32::SetMessageBoxHandler(
-            [this](const std::string& text, const std::string& caption, UINT type) {
+        previousHandler_ =
+            win32::SetMessageBoxHandler([this](const std::string& text, const std::string& caption, UINT type) {
                 const int answer = answers_->Answer(text, caption, type);
                 const std::string shownText = WithTranslation(Printable(text));
                 const std::string shownCaption = WithTranslation(Printable(caption));
@@ -238,14 +238,14 @@ void Automation::NoteSnapshot()
     if (snapshot.error == 0 && HoldsPicture(snapshot.name.c_str(), dialog->DisplayImage())) {
         ++snapshotsWritten_;
         std::error_code ignored;
-        std::printf("quenmire: snapshot %d written: %s\n", snapshot.number,
-                    Printable(std::filesystem::absolute(NativeFileName(snapshot.name.c_str()), ignored).string()).c_str());
+        std::printf(
+            "quenmire: snapshot %d written: %s\n", snapshot.number,
+            Printable(std::filesystem::absolute(NativeFileName(snapshot.name.c_str()), ignored).string()).c_str());
         std::fflush(stdout);
     } else if (firstFailure_.empty()) {
         firstFailure_ = snapshot.name.empty() ? "no name was left for it"
-                        : snapshot.error == 0
-                            ? Printable(snapshot.name) + " does not hold the picture shown"
-                            : Printable(snapshot.name) + ": " + FileErrorText(snapshot.error);
+                        : snapshot.error == 0 ? Printable(snapshot.name) + " does not hold the picture shown"
+                                              : Printable(snapshot.name) + ": " + FileErrorText(snapshot.error);
     }
 }
 

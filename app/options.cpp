@@ -101,10 +101,9 @@ bool ParseButton(const char* name, Button* button)
     static const struct {
         const char* name;
         Button button;
-    } kButtons[] = {{"start", Button::Start},       {"stop", Button::Stop}, {"intercept", Button::Intercept},
-                    {"snapshot", Button::Snapshot}, {"exit", Button::Exit}, {"version", Button::Version},
-                    {"record", Button::Record},      {"faces", Button::LocateFaces},
-                    {"skin", Button::LocateSkin}};
+    } kButtons[] = {{"start", Button::Start},       {"stop", Button::Stop},         {"intercept", Button::Intercept},
+                    {"snapshot", Button::Snapshot}, {"exit", Button::Exit},         {"version", Button::Version},
+                    {"record", Button::Record},     {"faces", Button::LocateFaces}, {"skin", Button::LocateSkin}};
     for (const auto& known : kButtons) {
         if (strcasecmp(name, known.name) == 0) {
             *button = known.button;
@@ -171,15 +170,17 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
         } else if (name == "--press") {
             ButtonPress press;
             if (!ParsePress(value, &press)) {
-                *error = "--press takes TICK:BUTTON with BUTTON one of start, stop, intercept, snapshot, exit, "
-                         "version, record; not '" + value + "'";
+                *error =
+                    "--press takes TICK:BUTTON with BUTTON one of start, stop, intercept, snapshot, exit, "
+                    "version, record; not '" +
+                    value + "'";
                 return false;
             }
             options->presses.push_back(press);
         } else if (name == "--ticks") {
             if (!ParseCount(value.c_str(), 1, &options->ticks)) {
-                *error = "--ticks takes a number of ticks from 1 to " + std::to_string(INT_MAX) + ", not '" +
-                         value + "'";
+                *error =
+                    "--ticks takes a number of ticks from 1 to " + std::to_string(INT_MAX) + ", not '" + value + "'";
                 return false;
             }
         } else if (name == "--source") {
@@ -225,8 +226,8 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error)
             return false;
         }
     }
-    if (options->demo && (options->answersGiven || !options->presses.empty() || options->ticks > 0 ||
-                          !options->testCamera)) {
+    if (options->demo &&
+        (options->answersGiven || !options->presses.empty() || options->ticks > 0 || !options->testCamera)) {
         *error = "--demo chooses its own answers, presses and ticks and needs the test camera";
         return false;
     }
@@ -238,9 +239,7 @@ void ApplyDemo(Options* options)
     options->realCameras = false;
     options->answersGiven = true;
     options->answers = {true};
-    options->presses = {{0, Button::Intercept},
-                        {60, Button::Snapshot},
-                        {110, Button::Snapshot},
-                        {160, Button::Snapshot}};
+    options->presses = {
+        {0, Button::Intercept}, {60, Button::Snapshot}, {110, Button::Snapshot}, {160, Button::Snapshot}};
     options->ticks = 170;
 }

@@ -33,7 +33,7 @@ struct Options {
     std::vector<std::string> outputs;     // sink descriptions
     std::vector<std::string> recordings;  // files
     OutputSize outputSize;                // of outputs and recordings
-    bool locateFaces = false;  // the logo on faces rather than by skin colour
+    bool locateFaces = false;             // the logo on faces rather than by skin colour
 
     // Running with answers or presses given in advance, or without a window: nobody is
     // expected to be at the program.

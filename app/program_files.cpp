@@ -148,8 +148,7 @@ std::string AskXdgUserDir()
     if (!started) return "";
     if (!ended) ::kill(child, SIGKILL);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     if (!ended || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return "";
     if (!answer.empty() && answer.back() == '\n') answer.pop_back();
     return answer;

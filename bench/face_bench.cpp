@@ -156,8 +156,8 @@ void Evaluate(Candidate& candidate, const std::vector<Scene>& scenes, const char
             }
             KeepLargestFaces(faces);
             for (const FaceBox& face : faces) {
-                logos.push_back(CoverPlacement(shape, face.x + face.width / 2.0, face.y + face.height / 2.0,
-                                               face.width, face.height));
+                logos.push_back(CoverPlacement(shape, face.x + face.width / 2.0, face.y + face.height / 2.0, face.width,
+                                               face.height));
             }
         }
         Score(scene, logos, frame, tally, writeFolder, candidate.name);
@@ -227,9 +227,11 @@ void RunLive(const std::vector<Scene>& scenes, size_t composites, const DibImage
     for (size_t i = 0; i < faceMicros.size(); ++i) extra.push_back(faceMicros[i] - skinMicros[i]);
     std::printf("| face's extra time | %.1f | %.1f |\n", quantile(extra, 0.5), quantile(extra, 0.9));
     std::printf("\ndetector worker: %.1f %% of one core\n", 100.0 * worker / wall);
-    std::printf("\nOn the last %d of each picture's %d ticks (faces counted once a tick):\n\n"
-                "| locator | pictures | faces | centres covered | whole-face coverage | logos a face | stray logos |\n"
-                "|---|---|---:|---:|---:|---:|---:|\n", kScoredTicks, kPictureTicks);
+    std::printf(
+        "\nOn the last %d of each picture's %d ticks (faces counted once a tick):\n\n"
+        "| locator | pictures | faces | centres covered | whole-face coverage | logos a face | stray logos |\n"
+        "|---|---|---:|---:|---:|---:|---:|\n",
+        kScoredTicks, kPictureTicks);
     PrintCoverage("skin", "composites", skinTally[0]);
     PrintCoverage("skin", "labelled", skinTally[1]);
     PrintCoverage("face", "composites", faceTally[0]);
@@ -284,9 +286,10 @@ int main(int argc, char** argv)
     candidates.push_back(Candidate{"dlib-hog-upsampled", MakeDlibFaceDetector(1, false)});
     candidates.push_back(Candidate{"dlib-hog-closer", MakeDlibFaceDetector(1, true)});
 
-    std::printf("| locator | pictures | faces | centres covered | whole-face coverage | logos | stray logos | "
-                "detection ms | CPU %% at 33/s | CPU %% at 5/s |\n"
-                "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf(
+        "| locator | pictures | faces | centres covered | whole-face coverage | logos | stray logos | "
+        "detection ms | CPU %% at 33/s | CPU %% at 5/s |\n"
+        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (Candidate& candidate : candidates) {
         if (candidate.name != "skin" && !candidate.detector) continue;
         if (!only.empty() && only.find("," + candidate.name + ",") == std::string::npos) continue;

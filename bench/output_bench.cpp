@@ -55,7 +55,6 @@ void PrintRow(const std::string& what, const std::vector<double>& micros)
                 Quantile(micros, 0.99), Quantile(micros, 1.0));
 }
 
-
 // Times HandOver at the tick's pace with one recording of the given size running.
 void Measure(const char* what, const OutputSize& size, int ticks, const std::filesystem::path& folder)
 {

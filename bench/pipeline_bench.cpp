@@ -41,7 +41,7 @@ struct CameraSize {
 };
 // Whole multiples of the display width, steps in 1/64ths, and other steps: each of the
 // resize's roads, at common webcam modes.
-constexpr CameraSize kCameraSizes[] = {{640, 480}, {1280, 720}, {1920, 1080}, {800, 600}, {160, 120}, {1024, 768},
+constexpr CameraSize kCameraSizes[] = {{640, 480}, {1280, 720}, {1920, 1080}, {800, 600}, {160, 120},  {1024, 768},
                                        {352, 288}, {176, 144},  {1024, 576},  {960, 540}, {1600, 1200}};
 
 // The same pixels as a bottom-up DibImage and as a top-down cv::Mat.
@@ -262,9 +262,8 @@ template <typename... Args>
 void Register(const std::string& name, Args&&... args)
 {
     benchmark::RegisterBenchmark(name.c_str(), std::forward<Args>(args)...)
-        ->ComputeStatistics("min", [](const std::vector<double>& values) {
-            return *std::min_element(values.begin(), values.end());
-        });
+        ->ComputeStatistics(
+            "min", [](const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); });
 }
 
 void RegisterCases()

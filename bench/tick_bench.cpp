@@ -29,7 +29,8 @@ public:
         if (message != WM_TIMER && message != WM_PAINT) return CCaptureDialog::WindowProc(message, wParam, lParam);
         const auto start = std::chrono::steady_clock::now();
         const LRESULT result = CCaptureDialog::WindowProc(message, wParam, lParam);
-        const double micros = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+        const double micros =
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
         if (message == WM_TIMER) {
             timerMicros.push_back(micros);
         } else if (timerMicros.size() > paintMicros.size()) {

@@ -48,8 +48,7 @@ bool VisitVideoInputs(Visit visit)
 {
     ComPtr<ICreateDevEnum> deviceEnum;
     ComPtr<IEnumMoniker> classEnum;
-    CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                     deviceEnum.PutVoid());
+    CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum, deviceEnum.PutVoid());
     if (deviceEnum) {
         // What decides is whether an enumerator came back, not the result code.
         deviceEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, classEnum.Put(), 0);

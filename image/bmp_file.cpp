@@ -68,8 +68,7 @@ int DibImage::ReadBmp(const char* path)
     if (file == nullptr) {
         return -1;
     }
-    const BmpRead read =
-        ReadBmpBytes(*this, [file](void* to, size_t size) { return std::fread(to, 1, size, file); });
+    const BmpRead read = ReadBmpBytes(*this, [file](void* to, size_t size) { return std::fread(to, 1, size, file); });
     const int error = std::ferror(file) ? errno : kErrorFileTooShort;
     std::fclose(file);
     if (read.outcome == BmpRead::Outcome::HeadersCut || read.outcome == BmpRead::Outcome::PixelsCut) {
@@ -87,8 +86,7 @@ BmpRead ReadBmpBytes(DibImage& image, const ByteSource& source)
     }
     BITMAPINFO info{};
     std::memcpy(&info.bmiHeader, headers + sizeof(BITMAPFILEHEADER), sizeof info.bmiHeader);
-    info.bmiHeader.biSizeImage =
-        static_cast<uint32_t>(DibImageBytes(info.bmiHeader.biWidth, info.bmiHeader.biHeight));
+    info.bmiHeader.biSizeImage = static_cast<uint32_t>(DibImageBytes(info.bmiHeader.biWidth, info.bmiHeader.biHeight));
 
     // SetFormat keeps the buffer only when the size stays; a new one comes zeroed.
     const bool keepsBuffer =

@@ -18,8 +18,8 @@ int32_t Numerator(const ChannelWeights& w, const BgrPixel& p)
 int32_t BoxMargin(const BgrPixel& p, const SkinBox& box)
 {
     const int32_t luma = Numerator(kLuma, p), blue = Numerator(kHalfBlue, p), red = Numerator(kRed, p);
-    return std::min({luma - box.lumaLow, box.lumaHigh - luma, blue - box.blueLow, box.blueHigh - blue,
-                     red - box.redLow, box.redHigh - red});
+    return std::min({luma - box.lumaLow, box.lumaHigh - luma, blue - box.blueLow, box.blueHigh - blue, red - box.redLow,
+                     box.redHigh - red});
 }
 
 void CountColour(const uint8_t* row, int32_t count, BgrPixel colour, int64_t* matches, int64_t* columnSum)
@@ -64,8 +64,7 @@ bool InsideBox(const BgrPixel* pixel, const YCbCrPixel& lower, const YCbCrPixel&
 {
     YCbCrPixel c;
     BgrToYCbCr(pixel, &c);
-    return lower.y < c.y && c.y < upper.y && lower.cb < c.cb && c.cb < upper.cb && lower.cr < c.cr &&
-           c.cr < upper.cr;
+    return lower.y < c.y && c.y < upper.y && lower.cb < c.cb && c.cb < upper.cb && lower.cr < c.cr && c.cr < upper.cr;
 }
 
 void MaskPixels(const uint8_t* source, uint8_t* mask, int32_t count, const SkinBox& box, BgrPixel inside,

@@ -51,8 +51,9 @@ static_assert(kLumaGreenRed.first + kLumaGreenBlue.first == kLuma.green && kLuma
               kLumaGreenBlue.second == kLuma.blue);
 static_assert(kHalfBlueBlueRed.first == kHalfBlue.blue && kHalfBlueBlueRed.second == kHalfBlue.red &&
               kHalfBlueGreenBlue.first == kHalfBlue.green && kHalfBlueGreenBlue.second == 0);
-static_assert(kRedGreenRed.first + kRedGreenBlue.first == kRed.green && kRedGreenRed.second + kRedBlueRed.second ==
-                  kRed.red && kRedBlueRed.first == kRed.blue && kRedGreenBlue.second == 0);
+static_assert(kRedGreenRed.first + kRedGreenBlue.first == kRed.green &&
+              kRedGreenRed.second + kRedBlueRed.second == kRed.red && kRedBlueRed.first == kRed.blue &&
+              kRedGreenBlue.second == 0);
 
 SkinBox MakeSkinBox(const YCbCrPixel& lower, const YCbCrPixel& upper);
 

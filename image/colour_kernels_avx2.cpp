@@ -61,8 +61,8 @@ QM_TARGET_AVX2 void MaskPixelsAvx2(const uint8_t* source, uint8_t* mask, int32_t
                 _mm256_min_epi32(_mm256_sub_epi32(red, redLow), _mm256_sub_epi32(redHigh, red)));
             const __m256i outsideLane = _mm256_srai_epi32(margin, 31);
             StorePixels(mask + 3 * int64_t{j}, _mm256_blendv_epi8(insideLanes, outsideLanes, outsideLane));
-            open[blocks] = static_cast<uint8_t>(
-                _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(margin, undecided))));
+            open[blocks] =
+                static_cast<uint8_t>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(margin, undecided))));
             anyOpen |= open[blocks];
         }
         for (int b = 0; anyOpen != 0 && b < blocks; ++b) {

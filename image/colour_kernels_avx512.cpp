@@ -117,17 +117,17 @@ QM_TARGET_AVX512 void MaskPixelsAvx512(const uint8_t* source, uint8_t* mask, int
             const __m512i greenRed = _mm512_maskz_permutexvar_epi8(kWords, toGreenRed, bytes);
             const __m512i greenBlue = _mm512_maskz_permutexvar_epi8(kWords, toGreenBlue, bytes);
             const __m512i blueRed = _mm512_maskz_permutexvar_epi8(kWords, toBlueRed, bytes);
-            const __m512i lumaAbove = _mm512_dpwssd_epi32(_mm512_dpwssd_epi32(lumaLow, greenRed, lumaGreenRed),
-                                                          greenBlue, lumaGreenBlue);
+            const __m512i lumaAbove =
+                _mm512_dpwssd_epi32(_mm512_dpwssd_epi32(lumaLow, greenRed, lumaGreenRed), greenBlue, lumaGreenBlue);
             const __m512i blueAbove =
                 _mm512_dpwssd_epi32(_mm512_dpwssd_epi32(blueLow, blueRed, blueBlueRed), greenBlue, blueGreen);
             const __m512i redAbove = _mm512_dpwssd_epi32(
-                _mm512_dpwssd_epi32(_mm512_dpwssd_epi32(redLow, greenRed, redGreenRed), blueRed, redBlueRed),
-                greenBlue, redGreen);
-            const __m512i margin = _mm512_min_epi32(
-                _mm512_min_epi32(_mm512_min_epi32(lumaAbove, _mm512_sub_epi32(lumaSpan, lumaAbove)),
-                                 _mm512_min_epi32(blueAbove, _mm512_sub_epi32(blueSpan, blueAbove))),
-                _mm512_min_epi32(redAbove, _mm512_sub_epi32(redSpan, redAbove)));
+                _mm512_dpwssd_epi32(_mm512_dpwssd_epi32(redLow, greenRed, redGreenRed), blueRed, redBlueRed), greenBlue,
+                redGreen);
+            const __m512i margin =
+                _mm512_min_epi32(_mm512_min_epi32(_mm512_min_epi32(lumaAbove, _mm512_sub_epi32(lumaSpan, lumaAbove)),
+                                                  _mm512_min_epi32(blueAbove, _mm512_sub_epi32(blueSpan, blueAbove))),
+                                 _mm512_min_epi32(redAbove, _mm512_sub_epi32(redSpan, redAbove)));
             const __mmask16 in = _mm512_cmpgt_epi32_mask(margin, undecided);
             const __m512i colours = _mm512_mask_blend_epi32(in, outsideLanes, insideLanes);
             // An interior block's store spills onto the next block, which is stored after it.
@@ -163,9 +163,9 @@ QM_TARGET_AVX512 void CountColourAvx512(const uint8_t* row, int32_t count, BgrPi
         for (int32_t j = spanStart; j < spanEnd; j += kPixels) {
             const int32_t n = spanEnd - j < kPixels ? spanEnd - j : kPixels;
             const __m512i bytes = LoadBlock(row + 3 * int64_t{j}, InteriorBlock(j, count), PixelBytes(n));
-            const __mmask16 same = _mm512_mask_cmpeq_epi32_mask(
-                static_cast<__mmask16>(_bzhi_u32(~0u, n)), _mm512_maskz_permutexvar_epi8(kPixelLanes, toLanes, bytes),
-                wanted);
+            const __mmask16 same =
+                _mm512_mask_cmpeq_epi32_mask(static_cast<__mmask16>(_bzhi_u32(~0u, n)),
+                                             _mm512_maskz_permutexvar_epi8(kPixelLanes, toLanes, bytes), wanted);
             counts = _mm512_mask_add_epi32(counts, same, counts, one);
             sums = _mm512_mask_add_epi32(sums, same, sums, columns);
             columns = _mm512_add_epi32(columns, sixteen);

@@ -120,8 +120,7 @@ int DibImage::BuildRowTable()
     const int64_t stride = DibStride(Width());
     // Rows are handed out only when every one of them lies inside the buffer, whatever
     // size the header claims.
-    if (height < 0 || height > kMaxImageDimension ||
-        (height > 0 && (stride < 1 || stride * height > ImageSize()))) {
+    if (height < 0 || height > kMaxImageDimension || (height > 0 && (stride < 1 || stride * height > ImageSize()))) {
         return -1;
     }
     m_rows = new (std::nothrow) uint8_t*[static_cast<size_t>(height)];

@@ -24,19 +24,17 @@ SimdLevel SetSimdLevel(SimdLevel level);
 // Mark functions compiled for the levels above baseline, which may run only at that
 // level or higher.
 #define QM_TARGET_AVX2 __attribute__((target("avx2")))
-#define QM_TARGET_AVX512 __attribute__((target("avx2,bmi,bmi2,avx512f,avx512dq,avx512bw,avx512vl,avx512vbmi,avx512vnni")))
+#define QM_TARGET_AVX512 \
+    __attribute__((target("avx2,bmi,bmi2,avx512f,avx512dq,avx512bw,avx512vl,avx512vbmi,avx512vnni")))
 
 // The kernel set of the active level, from the getters of each level's set.
 template <typename Kernels>
 const Kernels& PickKernels(const Kernels& (*baseline)(), const Kernels& (*avx2)(), const Kernels& (*avx512)())
 {
     switch (ActiveSimdLevel()) {
-    case SimdLevel::kAvx512:
-        return avx512();
-    case SimdLevel::kAvx2:
-        return avx2();
-    case SimdLevel::kBaseline:
-        break;
+    case SimdLevel::kAvx512: return avx512();
+    case SimdLevel::kAvx2: return avx2();
+    case SimdLevel::kBaseline: break;
     }
     return baseline();
 }

@@ -73,10 +73,11 @@ Detector MakeCloseDetector(const Detector& whole, unsigned long levels)
 class DlibFaceDetector : public FaceDetector {
 public:
     DlibFaceDetector(int upsamplings, bool closeLooks)
-        : upsamplings_(upsamplings), closeLooks_(closeLooks), close_(MakeCloseDetector(detector_, kCloseLevels)),
+        : upsamplings_(upsamplings),
+          closeLooks_(closeLooks),
+          close_(MakeCloseDetector(detector_, kCloseLevels)),
           sweep_(MakeCloseDetector(detector_, kSweepLevels))
-    {
-    }
+    {}
 
     bool Detect(const DibImage& picture, std::vector<FaceBox>& faces) override
     {
@@ -221,8 +222,8 @@ private:
         for (const dlib::rectangle& box : (look.sweep ? sweep_ : close_)(look_)) {
             const dlib::dpoint centre =
                 toPicture((box.left() + box.right() + 1) / 2.0, (box.top() + box.bottom() + 1) / 2.0);
-            faces.push_back(dlib::centered_drect(centre, box.width() / look.magnification,
-                                                 box.height() / look.magnification));
+            faces.push_back(
+                dlib::centered_drect(centre, box.width() / look.magnification, box.height() / look.magnification));
         }
         return faces;
     }

@@ -41,15 +41,14 @@ void KeepLargestFaces(std::vector<FaceBox>& faces)
     if (faces.size() > kMostFaces) faces.resize(kMostFaces);
 }
 
-FaceLocator::FaceLocator(DetectorMaker makeDetector, SkinRange range, const DibImage& placementFrame,
-                         BgrPixel logoKey, FaceLocatorSettings settings)
+FaceLocator::FaceLocator(DetectorMaker makeDetector, SkinRange range, const DibImage& placementFrame, BgrPixel logoKey,
+                         FaceLocatorSettings settings)
     : makeDetector_(std::move(makeDetector)),
       settings_(std::move(settings)),
       skin_(range, placementFrame),
       shape_(ShapeOf(placementFrame, logoKey)),
       worker_(&FaceLocator::Work, this)
-{
-}
+{}
 
 FaceLocator::~FaceLocator()
 {
@@ -97,8 +96,9 @@ void FaceLocator::Work()
         latest_.failure = found ? nullptr : "the face detector failed";
         ++latest_.number;
         if (!found) break;
-        const auto pause = std::max(settings_.detectionInterval,
-                                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(took * kDetectorShare));
+        const auto pause =
+            std::max(settings_.detectionInterval,
+                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(took * kDetectorShare));
         if (wake_.wait_until(lock, start + pause, [this] { return stopping_; })) return;
         wantsPicture_ = true;
     }
@@ -154,9 +154,8 @@ FaceLocator::Track FaceLocator::StartTrack(const FaceBox& face, TimePoint found,
 {
     Track track{face.width, face.height, face.x + face.width / 2.0, face.y + face.height / 2.0, false, 0, 0, found};
     double skinX = 0, skinY = 0;
-    const int64_t skin =
-        RegionCentroid(mask, SkinLocator::kSkinPixel, FollowRegion(face.width, face.height, track.x, track.y), skinX,
-                       skinY);
+    const int64_t skin = RegionCentroid(mask, SkinLocator::kSkinPixel,
+                                        FollowRegion(face.width, face.height, track.x, track.y), skinX, skinY);
     if (static_cast<double>(skin) >= kLeastSkin * face.width * face.height) {
         track.followsSkin = true;
         track.offsetX = track.x - skinX;

@@ -61,7 +61,7 @@ LogoRect CoverPlacement(const LogoShape& shape, double centreX, double centreY, 
     const int width = static_cast<int>(std::min<double>(kLargestLogo, std::ceil(scale * shape.frameWidth)));
     const int height = static_cast<int>(std::min<double>(kLargestLogo, std::ceil(scale * shape.frameHeight)));
     return LogoRect{static_cast<int>(std::lround(centreX - width / 2.0)),
-                         static_cast<int>(std::lround(centreY - height / 2.0)), width, height};
+                    static_cast<int>(std::lround(centreY - height / 2.0)), width, height};
 }
 
 void DrawLogo(DibImage& destination, const DibImage& frame, const LogoRect& placement, BgrPixel key)

@@ -12,8 +12,7 @@ SkinLocator::SkinLocator(SkinRange range, const DibImage& placementFrame)
     : range_(range),
       halfWidth_(static_cast<double>(placementFrame.Width()) * kHalf),
       halfHeight_(static_cast<double>(placementFrame.Height()) * kHalf)
-{
-}
+{}
 
 const DibImage& SkinLocator::MakeMask(const DibImage& display)
 {

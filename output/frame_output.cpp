@@ -266,8 +266,7 @@ void FrameOutput::Finish(GstClockTime limit)
     Poll();
     EndStream();
     if (state_ != State::Ending) return;
-    GstMessage* message =
-        gst_bus_timed_pop_filtered(bus_, limit, GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
+    GstMessage* message = gst_bus_timed_pop_filtered(bus_, limit, GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
     if (message == nullptr) {
         std::fprintf(stderr, "quenmire: %s could not be finished within %.0f s\n", name_.c_str(),
                      static_cast<double>(limit) / GST_SECOND);

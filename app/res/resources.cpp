@@ -29,8 +29,8 @@ const win32::DialogControl kVersionControls[] = {
 };
 
 const win32::DialogTemplate kDialogs[] = {
-    {IDD_CAPTURE_DIALOG, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
-     WS_EX_APPWINDOW, 0, 0, 183, 175, "Quenmire", kTemplateFont, kCaptureControls},
+    {IDD_CAPTURE_DIALOG, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, WS_EX_APPWINDOW,
+     0, 0, 183, 175, "Quenmire", kTemplateFont, kCaptureControls},
     {IDD_VERSION_DIALOG, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 235, 55,
      "voskのﾊﾞｰｼﾞｮﾝ情報", kTemplateFont, kVersionControls},
 };
@@ -44,6 +44,7 @@ const win32::StringResource kStrings[] = {
 
 // A webcam whose lens is a laughing face. Palette indices: 0 black, 1 dark grey, 2 grey,
 // 3 light grey, 4 white, 5 yellow, 6 brown, 7 dark red, 8 pink, 9 blue; '.' transparent.
+// clang-format off
 const RGBQUAD kIconPalette[16] = {
     {0, 0, 0, 0},       {64, 64, 64, 0},   {128, 128, 128, 0}, {192, 192, 192, 0},
     {255, 255, 255, 0}, {40, 210, 255, 0}, {20, 70, 110, 0},   {30, 20, 140, 0},
@@ -104,6 +105,7 @@ const char* const kIcon16[] = {
     "....11111111....",
     "...1111111111...",
 };
+// clang-format on
 
 const win32::IconImage kIconImages[] = {{32, kIconPalette, kIcon32}, {16, kIconPalette, kIcon16}};
 

@@ -74,7 +74,8 @@ std::string CaptureState(const std::filesystem::path& cameraFile)
     const HRESULT created = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
                                              reinterpret_cast<void**>(&devices));
     if (devices != nullptr) devices->Release();
-    return std::string(open ? "camera open" : "camera closed") + (created == CO_E_NOTINITIALIZED ? ", COM down" : ", COM up");
+    return std::string(open ? "camera open" : "camera closed") +
+           (created == CO_E_NOTINITIALIZED ? ", COM down" : ", COM up");
 }
 
 // Pixels inside the skin box, counted as the pipeline's mask would, outside `except`.
@@ -277,12 +278,13 @@ TEST_F(DialogTest, ExitEscapeTheCloseBoxAndOkEndTheProgramInTheWrittenOrder)
     };
     // The dialog ends, its window goes with the timer, then the capture system, then the
     // program returns at once.
-    const Events ended = {"end", "command 2", "window gone", "camera open, COM up", "returned 0, camera closed, COM down"};
+    const Events ended = {"end", "command 2", "window gone", "camera open, COM up",
+                          "returned 0, camera closed, COM down"};
     EXPECT_EQ(ended, endBy([](RunningProgram& program) { program.Click(IDCANCEL); }));
     EXPECT_EQ(ended, endBy([](RunningProgram& program) {
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QCoreApplication::sendEvent(win32::WindowWidget(program.Control(IDC_SNAPSHOT)), &escape);
-    }));
+                  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                  QCoreApplication::sendEvent(win32::WindowWidget(program.Control(IDC_SNAPSHOT)), &escape);
+              }));
     EXPECT_EQ(Events({"end", "command 2", "system command 61536", "window gone", "camera open, COM up",
                       "returned 0, camera closed, COM down"}),
               endBy([](RunningProgram& program) { win32::WindowWidget(program.Dialog())->close(); }));

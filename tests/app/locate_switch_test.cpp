@@ -66,10 +66,13 @@ TEST_F(LocateSwitchTest, TheSystemMenuMovesTheLogoFromSkinToFacesAndBack)
         EXPECT_GT(SkinInFace(bySkin), kFace.width() * kFace.height() / 20) << "the skin placement leaves skin showing";
 
         SendMessageA(program.Dialog(), WM_SYSCOMMAND, IDM_LOCATE_FACE, 0);
-        EXPECT_TRUE(program.RunUntil([&] {
-            program.Tick();
-            return SkinInFace(program.Display()) < kFace.width() * kFace.height() / 50;
-        }, std::chrono::seconds(20))) << "no logo came over the face";  // the detector is built first
+        EXPECT_TRUE(program.RunUntil(
+            [&] {
+                program.Tick();
+                return SkinInFace(program.Display()) < kFace.width() * kFace.height() / 50;
+            },
+            std::chrono::seconds(20)))
+            << "no logo came over the face";  // the detector is built first
 
         EXPECT_NE(Changed(bySkin, portrait), Changed(program.Display(), portrait));
 

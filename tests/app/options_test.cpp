@@ -42,8 +42,8 @@ TEST(OptionsTest, ParsesEveryOption)
     Options options;
     std::string error;
     ASSERT_TRUE(Parse({"--answer", "no,YES,y", "--press", "3:intercept", "--press=10:Snapshot", "--ticks", "200",
-                       "--headless", "--source", "clip.avi", "--source=videotestsrc ! videoconvert",
-                       "--no-test-camera", "--list-devices", "--snapshot-dir", "shots"},
+                       "--headless", "--source", "clip.avi", "--source=videotestsrc ! videoconvert", "--no-test-camera",
+                       "--list-devices", "--snapshot-dir", "shots"},
                       &options, &error))
         << error;
     EXPECT_EQ((std::vector<bool>{false, true, true}), options.answers);
@@ -82,12 +82,23 @@ TEST(OptionsTest, AnEmptyAnswerListAnswersNoToEverything)
 
 TEST(OptionsTest, BadOptionsGetAClearMessage)
 {
-    const std::initializer_list<const char*> bad[] = {
-        {"--bogus"},         {"--ticks"},           {"--ticks", "0"},       {"--ticks", "-5"},
-        {"--ticks", "1e3"},  {"--ticks", "99999999999"}, {"--press", "5"}, {"--press", "x:start"},
-        {"--press", "5:jump"}, {"--press", ":start"}, {"--answer", "maybe"}, {"--answer", "yes,,no"},
-        {"--answer", "yes,"}, {"--source", ""},     {"--headless=1"},      {"--demo", "--ticks", "5"},
-        {"--demo", "--no-test-camera"}};
+    const std::initializer_list<const char*> bad[] = {{"--bogus"},
+                                                      {"--ticks"},
+                                                      {"--ticks", "0"},
+                                                      {"--ticks", "-5"},
+                                                      {"--ticks", "1e3"},
+                                                      {"--ticks", "99999999999"},
+                                                      {"--press", "5"},
+                                                      {"--press", "x:start"},
+                                                      {"--press", "5:jump"},
+                                                      {"--press", ":start"},
+                                                      {"--answer", "maybe"},
+                                                      {"--answer", "yes,,no"},
+                                                      {"--answer", "yes,"},
+                                                      {"--source", ""},
+                                                      {"--headless=1"},
+                                                      {"--demo", "--ticks", "5"},
+                                                      {"--demo", "--no-test-camera"}};
     for (const auto& words : bad) {
         Options options;
         std::string error;

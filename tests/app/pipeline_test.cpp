@@ -14,10 +14,16 @@ namespace {
 const QRect kShown(0, 0, 275, 240);
 
 // Skin whose centroid is (160.0, 120.0).
-QImage CentredSkin() { return SkinPicture({QRect(QPoint(140, 100), QPoint(180, 140))}); }
+QImage CentredSkin()
+{
+    return SkinPicture({QRect(QPoint(140, 100), QPoint(180, 140))});
+}
 
 // The logo frame shown after the process's `tick`-th tick.
-int FrameAfter(long tick) { return static_cast<int>(tick / 3 % 60); }
+int FrameAfter(long tick)
+{
+    return static_cast<int>(tick / 3 % 60);
+}
 
 class PipelineTest : public ProgramTest {
 protected:

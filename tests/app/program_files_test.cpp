@@ -75,9 +75,9 @@ TEST_F(ProgramFilesTest, NoLogoFramesAnywhereSaysWhereItLooked)
 
     // Without $XDG_DATA_DIRS the XDG defaults are searched.
     places_.dataDirs.clear();
-    EXPECT_EQ((std::vector<std::string>{Path("prefix/share/quenmire"), "/usr/local/share/quenmire",
-                                        "/usr/share/quenmire"}),
-              Locate().dataFolders);
+    EXPECT_EQ(
+        (std::vector<std::string>{Path("prefix/share/quenmire"), "/usr/local/share/quenmire", "/usr/share/quenmire"}),
+        Locate().dataFolders);
 }
 
 TEST_F(ProgramFilesTest, ConfigurationComesFromHereThenTheUserThenTheInstalledDefault)

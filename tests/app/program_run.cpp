@@ -32,7 +32,10 @@ std::string Caption(HWND hwnd)
 
 }  // namespace
 
-int ProgramRunsInThisProcess() { return g_runs; }
+int ProgramRunsInThisProcess()
+{
+    return g_runs;
+}
 
 std::string StillCamera(const std::string& pngPath)
 {
@@ -96,15 +99,9 @@ void RunningProgram::Follow(const CWPRETSTRUCT& message)
     }
     if (dialog_ == nullptr || message.hwnd != dialog_) return;
     switch (message.message) {
-    case WM_TIMER:
-        ++run_->ticks;
-        break;
-    case WM_COMMAND:
-        Note("command " + std::to_string(LOWORD(message.wParam)));
-        break;
-    case WM_SYSCOMMAND:
-        Note("system command " + std::to_string(message.wParam));
-        break;
+    case WM_TIMER: ++run_->ticks; break;
+    case WM_COMMAND: Note("command " + std::to_string(LOWORD(message.wParam))); break;
+    case WM_SYSCOMMAND: Note("system command " + std::to_string(message.wParam)); break;
     case WM_NCDESTROY:
         Note("window gone");
         if (whenWindowGone_) whenWindowGone_();
@@ -128,7 +125,8 @@ void CALLBACK RunningProgram::ActOnDialog(HWND, UINT, UINT_PTR timer, DWORD)
     RunningProgram* program = g_program;
     if (program == nullptr) return;
     auto& pending = program->dialogsToActOn_;
-    const auto found = std::find_if(pending.begin(), pending.end(), [timer](const auto& entry) { return entry.first == timer; });
+    const auto found =
+        std::find_if(pending.begin(), pending.end(), [timer](const auto& entry) { return entry.first == timer; });
     if (found == pending.end() || !IsWindowVisible(found->second)) return;  // shown once its loop runs
     const HWND dialog = found->second;
     KillTimer(nullptr, timer);
@@ -148,13 +146,25 @@ void CALLBACK RunningProgram::GiveUp(HWND, UINT, UINT_PTR timer, DWORD)
     PostQuitMessage(99);
 }
 
-HWND RunningProgram::Dialog() const { return dialog_; }
+HWND RunningProgram::Dialog() const
+{
+    return dialog_;
+}
 
-HWND RunningProgram::Control(int id) const { return GetDlgItem(dialog_, id); }
+HWND RunningProgram::Control(int id) const
+{
+    return GetDlgItem(dialog_, id);
+}
 
-long RunningProgram::Ticks() const { return run_->ticks; }
+long RunningProgram::Ticks() const
+{
+    return run_->ticks;
+}
 
-bool RunningProgram::Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
+bool RunningProgram::Enabled(int id) const
+{
+    return IsWindowEnabled(Control(id)) != FALSE;
+}
 
 void RunningProgram::Click(int id) const
 {
@@ -189,14 +199,29 @@ void RunningProgram::RunFor(std::chrono::milliseconds duration) const
     test_support::PumpUntil([] { return false; }, duration);
 }
 
-void RunningProgram::WhenDialogShown(std::function<void(HWND)> action) { whenDialogShown_ = std::move(action); }
+void RunningProgram::WhenDialogShown(std::function<void(HWND)> action)
+{
+    whenDialogShown_ = std::move(action);
+}
 
-void RunningProgram::WhenWindowGone(std::function<void()> action) { whenWindowGone_ = std::move(action); }
+void RunningProgram::WhenWindowGone(std::function<void()> action)
+{
+    whenWindowGone_ = std::move(action);
+}
 
-void RunningProgram::HandlePending() const { test_support::PumpPending(); }
+void RunningProgram::HandlePending() const
+{
+    test_support::PumpPending();
+}
 
-const std::vector<std::string>& RunningProgram::Events() const { return run_->events; }
+const std::vector<std::string>& RunningProgram::Events() const
+{
+    return run_->events;
+}
 
-void RunningProgram::Note(const std::string& event) { run_->events.push_back(event); }
+void RunningProgram::Note(const std::string& event)
+{
+    run_->events.push_back(event);
+}
 
 }  // namespace app_test

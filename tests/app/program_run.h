@@ -27,9 +27,9 @@ class RunningProgram;
 using Scenario = std::function<void(RunningProgram&)>;
 
 struct ProgramRun {
-    int exitCode = -1;          // what the framework's entry returned
-    bool scenarioRan = false;   // the main dialog came up and the scenario ran on it
-    long ticks = 0;             // WM_TIMER messages the main dialog handled
+    int exitCode = -1;         // what the framework's entry returned
+    bool scenarioRan = false;  // the main dialog came up and the scenario ran on it
+    long ticks = 0;            // WM_TIMER messages the main dialog handled
     // In order: "main dialog", "command ID", "system command ID" and "window gone" for the
     // main dialog, "dialog CAPTION" for any other, and the scenario's notes.
     std::vector<std::string> events;

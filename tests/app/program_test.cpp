@@ -40,8 +40,8 @@ bool ProgramTest::RanInFreshProcess() const
     char* argv[] = {self.data(), filter.data(), nullptr};
     pid_t child = 0;
     int status = 0;
-    const bool ran = posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, environ) == 0 &&
-                     waitpid(child, &status, 0) == child;
+    const bool ran =
+        posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, environ) == 0 && waitpid(child, &status, 0) == child;
     EXPECT_TRUE(ran && WIFEXITED(status) && WEXITSTATUS(status) == 0)
         << "the test failed in a process of its own (its output is above)";
     return true;

@@ -49,15 +49,16 @@ TEST(SnapshotPatternTest, MissingEmptyOrOverlongGivesTheDefault)
 
 TEST(SnapshotPatternTest, OnlyOneIntegerConversionIsSafe)
 {
-    for (const char* safe : {"snap%04d.bmp", "%d", "%i%%.bmp", "%%%-5x", "%+'08.3hhu.bmp", "%X", "%o", "none.bmp",
-                             "100%%.bmp", "%hd"}) {
+    for (const char* safe :
+         {"snap%04d.bmp", "%d", "%i%%.bmp", "%%%-5x", "%+'08.3hhu.bmp", "%X", "%o", "none.bmp", "100%%.bmp", "%hd"}) {
         EXPECT_TRUE(IsSafeSnapshotPattern(safe)) << safe;
     }
     EXPECT_TRUE(IsSafeSnapshotPattern("%032.32d"));
     EXPECT_TRUE(IsSafeSnapshotPattern("写真%d.bmp"));
-    for (const char* unsafe : {"%s.bmp", "%n", "%*d", "%.*d", "%d%d", "%ld", "%lld", "%f", "%c", "%p", "a%",
-                               "%1$d", "%d_%s", "%zd", "%-", "%33d", "%.33d", "%2147483647d", "%099999999999d",
-                               "a\x1b[2Jb%d", "\x7f%d", "\xc2\x9b%d", "bell\a%d"}) {
+    for (const char* unsafe : {"%s.bmp",         "%n",          "%*d",    "%.*d",       "%d%d",    "%ld",
+                               "%lld",           "%f",          "%c",     "%p",         "a%",      "%1$d",
+                               "%d_%s",          "%zd",         "%-",     "%33d",       "%.33d",   "%2147483647d",
+                               "%099999999999d", "a\x1b[2Jb%d", "\x7f%d", "\xc2\x9b%d", "bell\a%d"}) {
         EXPECT_FALSE(IsSafeSnapshotPattern(unsafe)) << unsafe;
         EXPECT_EQ(kDefaultSnapshotPattern, PatternFrom(unsafe));
     }

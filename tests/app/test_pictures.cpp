@@ -28,7 +28,10 @@ QImage CodedPicture()
 }
 
 // Green tells the frame; red and blue mark a logo colour.
-QRgb LogoColour(int frame) { return qRgb(0xF0, 2 + 4 * frame, 0x30); }
+QRgb LogoColour(int frame)
+{
+    return qRgb(0xF0, 2 + 4 * frame, 0x30);
+}
 
 QImage LogoFrame(int frame, QSize size)
 {
@@ -83,7 +86,8 @@ QImage LoadBmp(const std::string& path)
     QImage picture(image.Width(), image.Height(), QImage::Format_RGB32);
     for (int y = 0; y < picture.height(); ++y) {
         const uint8_t* row = image.Row(y);
-        for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
     }
     return picture;
 }
@@ -94,7 +98,8 @@ QImage Pasted(const QImage& picture, const QImage& logo, QPoint at)
     for (int y = 0; y < logo.height(); ++y) {
         for (int x = 0; x < logo.width(); ++x) {
             const QPoint target = at + QPoint(x, y);
-            if (logo.pixel(x, y) != kKeyBlue && result.rect().contains(target)) result.setPixel(target, logo.pixel(x, y));
+            if (logo.pixel(x, y) != kKeyBlue && result.rect().contains(target))
+                result.setPixel(target, logo.pixel(x, y));
         }
     }
     return result;

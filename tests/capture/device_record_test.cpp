@@ -19,9 +19,7 @@ struct PinQuery {
 
 class FakeCrossbar : public com::Object<IAMCrossbar> {
 public:
-    FakeCrossbar(LONG outputs, LONG inputs, bool countsFail) : outputs_(outputs), inputs_(inputs), fail_(countsFail)
-    {
-    }
+    FakeCrossbar(LONG outputs, LONG inputs, bool countsFail) : outputs_(outputs), inputs_(inputs), fail_(countsFail) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         return Answer(iid, object, {{&IID_IUnknown, this}, {&IID_IAMCrossbar, this}});
@@ -83,8 +81,7 @@ class FakeGrabber : public com::Object<ISampleGrabber> {
 public:
     FakeGrabber(ULONG formatBytes, BITMAPINFOHEADER header, IUnknown* extra)
         : formatBytes_(formatBytes), header_(header), extra_(extra)
-    {
-    }
+    {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         return Answer(iid, object, {{&IID_IUnknown, this}, {&IID_ISampleGrabber, this}});

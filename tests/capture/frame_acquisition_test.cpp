@@ -88,8 +88,7 @@ class FailedCopyTest : public test_support::CaptureTest {};
 
 TEST_F(FailedCopyTest, FailedCopyLeavesTheImageInTheDeviceFormat)
 {
-    dshow::SetVideoInputSettings(
-        TestInputs(false, {test_support::PatternSource(64, 48, "error-after=1")}));
+    dshow::SetVideoInputSettings(TestInputs(false, {test_support::PatternSource(64, 48, "error-after=1")}));
     Answer({IDYES});
     CaptureSystem capture;
     ASSERT_EQ(1, capture.Open(1, 0));

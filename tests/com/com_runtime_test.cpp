@@ -76,7 +76,8 @@ TEST_F(ComRuntimeTest, RefusesWhatItCannotCreate)
 {
     const CLSID unknownClass = {0x0BADC0DE, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
     void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(unknownClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG,
+              CoCreateInstance(unknownClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
     EXPECT_EQ(nullptr, object);
 
     object = reinterpret_cast<void*>(1);

@@ -44,9 +44,10 @@ TEST(CameraFormatTest, OtherwiseTakesTheNearestSizeFirstOnATie)
 TEST(CameraFormatTest, RestrictionKeepsEveryFormatAtTheChosenSize)
 {
     gst_init(nullptr, nullptr);
-    dshow::CapsRef offered = Caps("image/jpeg,width=[160,1280],height=[120,720]; "
-                                  "video/x-raw,format=YUY2,width=320,height=240; "
-                                  "video/x-raw,format=YUY2,width=640,height=480");
+    dshow::CapsRef offered = Caps(
+        "image/jpeg,width=[160,1280],height=[120,720]; "
+        "video/x-raw,format=YUY2,width=320,height=240; "
+        "video/x-raw,format=YUY2,width=640,height=480");
     dshow::CapsRef sized = dshow::RestrictToSize(offered.get(), FrameSize{640, 480});
     dshow::CapsRef expected = Caps("image/jpeg,width=640,height=480; video/x-raw,format=YUY2,width=640,height=480");
     EXPECT_TRUE(gst_caps_is_equal(expected.get(), sized.get())) << gst_caps_to_string(sized.get());

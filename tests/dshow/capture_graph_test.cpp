@@ -73,16 +73,16 @@ TEST_F(CaptureGraphTest, RenderStreamRefusesWhatItCannotConnect)
 
     EXPECT_EQ(E_INVALIDARG, graph.graph()->AddFilter(graph.source(), L"again"));
     EXPECT_EQ(E_UNEXPECTED, builder->SetFiltergraph(graph.graph()));
-    EXPECT_EQ(E_INVALIDARG, builder->RenderStream(&LOOK_UPSTREAM_ONLY, nullptr, graph.source(), nullptr,
-                                                  graph.grabberFilter()));
+    EXPECT_EQ(E_INVALIDARG,
+              builder->RenderStream(&LOOK_UPSTREAM_ONLY, nullptr, graph.source(), nullptr, graph.grabberFilter()));
     EXPECT_EQ(E_INVALIDARG, builder->RenderStream(&PIN_CATEGORY_PREVIEW, &FORMAT_VideoInfo, graph.source(), nullptr,
                                                   graph.grabberFilter()));
-    EXPECT_EQ(E_POINTER, builder->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, nullptr, nullptr,
-                                               graph.grabberFilter()));
-    EXPECT_EQ(E_INVALIDARG, builder->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, graph.source(), nullptr,
-                                                  graph.source()));
-    EXPECT_EQ(VFW_E_NOT_IN_GRAPH, builder->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, outsider, nullptr,
-                                                        graph.grabberFilter()));
+    EXPECT_EQ(E_POINTER,
+              builder->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, nullptr, nullptr, graph.grabberFilter()));
+    EXPECT_EQ(E_INVALIDARG,
+              builder->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, graph.source(), nullptr, graph.source()));
+    EXPECT_EQ(VFW_E_NOT_IN_GRAPH,
+              builder->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, outsider, nullptr, graph.grabberFilter()));
 
     // A grabber that wants another format is not connected.
     AM_MEDIA_TYPE other{};
@@ -102,8 +102,8 @@ TEST_F(CaptureGraphTest, RenderStreamRefusesWhatItCannotConnect)
     ICaptureGraphBuilder2* loose = nullptr;
     CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
                      reinterpret_cast<void**>(&loose));
-    EXPECT_EQ(E_UNEXPECTED, loose->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, graph.source(), nullptr,
-                                                graph.grabberFilter()));
+    EXPECT_EQ(E_UNEXPECTED,
+              loose->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, graph.source(), nullptr, graph.grabberFilter()));
     loose->Release();
 }
 
@@ -129,9 +129,11 @@ TEST_F(CaptureGraphTest, OnlyObjectsOfOursAreBuiltOnConnectedOrCounted)
     EXPECT_EQ(E_INVALIDARG, loose->RenderStream(preview, nullptr, foreign.Get(), nullptr, graph.grabberFilter()));
     EXPECT_EQ(E_INVALIDARG, loose->RenderStream(preview, nullptr, graph.source(), nullptr, foreign.Get()));
     EXPECT_EQ(E_INVALIDARG, loose->RenderStream(preview, nullptr, graph.source(), foreign.Get(), renderer.Get()));
-    EXPECT_EQ(E_INVALIDARG, loose->RenderStream(preview, nullptr, graph.source(), graph.grabberFilter(), foreign.Get()));
+    EXPECT_EQ(E_INVALIDARG,
+              loose->RenderStream(preview, nullptr, graph.source(), graph.grabberFilter(), foreign.Get()));
     // A renderer cannot stand where the grabber belongs.
-    EXPECT_EQ(E_INVALIDARG, loose->RenderStream(preview, nullptr, graph.source(), renderer.Get(), graph.grabberFilter()));
+    EXPECT_EQ(E_INVALIDARG,
+              loose->RenderStream(preview, nullptr, graph.source(), renderer.Get(), graph.grabberFilter()));
 
     const auto foreignGrabber = ComPtr<ForeignGrabber>::Adopt(new ForeignGrabber);
     dshow::GrabberCounters counters;
@@ -170,8 +172,8 @@ TEST_F(CaptureGraphTest, RendererBehindTheGrabberLeavesFramesInIt)
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                                      reinterpret_cast<void**>(&renderer)));
     ASSERT_EQ(S_OK, graph.graph()->AddFilter(renderer, L"Video Renderer"));
-    EXPECT_EQ(S_OK, graph.builder()->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, graph.source(),
-                                                  graph.grabberFilter(), renderer));
+    EXPECT_EQ(S_OK, graph.builder()->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, graph.source(), graph.grabberFilter(),
+                                                  renderer));
     EXPECT_EQ(VFW_E_ALREADY_CONNECTED, graph.Connect());
     renderer->Release();  // the graph keeps its own reference
 

@@ -36,8 +36,7 @@ protected:
         IMoniker* moniker = nullptr;
         while (monikers != nullptr && monikers->Next(1, &moniker, nullptr) == S_OK) {
             IPropertyBag* bag = nullptr;
-            EXPECT_EQ(S_OK, moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag,
-                                                   reinterpret_cast<void**>(&bag)));
+            EXPECT_EQ(S_OK, moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag)));
             VARIANT name;
             VariantInit(&name);
             EXPECT_EQ(S_OK, bag->Read(L"FriendlyName", &name, nullptr));
@@ -124,7 +123,8 @@ TEST_F(DeviceEnumeratorTest, PropertyBagHasOnlyTheFriendlyNameAsText)
     EXPECT_EQ(E_POINTER, bag->Read(L"FriendlyName", nullptr, nullptr));
 
     IUnknown* none = nullptr;
-    EXPECT_EQ(E_NOINTERFACE, moniker->BindToStorage(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&none)));
+    EXPECT_EQ(E_NOINTERFACE,
+              moniker->BindToStorage(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&none)));
     EXPECT_EQ(nullptr, none);
     bag->Release();
     moniker->Release();

@@ -79,7 +79,10 @@ public:
     PreviewGraph(const PreviewGraph&) = delete;
     PreviewGraph& operator=(const PreviewGraph&) = delete;
 
-    HRESULT Connect() { return builder_->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, source_, nullptr, grabberFilter_); }
+    HRESULT Connect()
+    {
+        return builder_->RenderStream(&PIN_CATEGORY_PREVIEW, nullptr, source_, nullptr, grabberFilter_);
+    }
 
     dshow::GrabberCounters Counters() const
     {

@@ -28,8 +28,9 @@ TEST(FaultTest, ASourceThatFailsMidRunLeavesTheLastPictureShown)
     RunFolder folder;
     // Colour bars, with a corner of noise that differs in every picture, that stop with an
     // error at their 30th picture, a second in.
-    const std::string failing = "videotestsrc pattern=smpte ! video/x-raw,width=320,height=240,framerate=30/1 ! "
-                                "identity error-after=30";
+    const std::string failing =
+        "videotestsrc pattern=smpte ! video/x-raw,width=320,height=240,framerate=30/1 ! "
+        "identity error-after=30";
     const RunResult result =
         folder.Run({"--headless", "--no-test-camera", "--source", failing, "--answer", "yes", "--press", "10:snapshot",
                     "--press", "60:snapshot", "--press", "90:snapshot", "--ticks", "100"});
@@ -65,14 +66,14 @@ TEST(FaultTest, ASnapshotFolderThatTurnsReadOnlyCostsOnlyTheSnapshotsMeanwhile)
     folder.WriteConfig("shots/snap%d.bmp\n");
     const std::filesystem::path shots = folder / "shots";
     std::filesystem::create_directory(shots);
-    const std::unique_ptr<ProgramRun> run =
-        folder.Start(Unattended("yes", {"10:snapshot", "60:snapshot", "110:snapshot"}, 120),
-                     WithoutPermissionOverride());
+    const std::unique_ptr<ProgramRun> run = folder.Start(
+        Unattended("yes", {"10:snapshot", "60:snapshot", "110:snapshot"}, 120), WithoutPermissionOverride());
 
     ASSERT_TRUE(run->WaitForOutput("snapshot 0 written", 30s)) << run->Wait(1s);
     const std::vector<uint8_t> first = test_support::ReadFileBytes(shots / "snap0.bmp");
-    std::filesystem::permissions(shots, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                            std::filesystem::perms::others_write,
+    std::filesystem::permissions(shots,
+                                 std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     const bool refused = run->WaitForOutput("tick 60: Snapshot", 30s);
     std::filesystem::permissions(shots, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
@@ -115,9 +116,8 @@ TEST(FaultTest, AFullDiskLeavesNoPartialFileAndSaysWhy)
     RunFolder folder;
     folder.WriteConfig("disk/snap%d.bmp\n");
     const SmallDisk disk(folder / "disk");
-    const RunResult result =
-        folder.Run(Unattended("yes", {"10:snapshot", "20:snapshot", "30:snapshot", "40:snapshot"}, 45), 60s,
-                   disk.Limit());
+    const RunResult result = folder.Run(
+        Unattended("yes", {"10:snapshot", "20:snapshot", "30:snapshot", "40:snapshot"}, 45), 60s, disk.Limit());
     EXPECT_EQ(1, result.exitCode) << result;
     const std::vector<std::string> written = FilesIn(folder / "disk");
     for (const std::string& name : written) EXPECT_EQ(kSnapshotDescription, Describe(folder / ("disk/" + name)));

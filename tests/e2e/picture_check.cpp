@@ -67,8 +67,8 @@ std::vector<Picture> ReadPictures(const std::vector<std::string>& paths, int wid
     if (raw.size() != bytes * paths.size()) return {};
     std::vector<Picture> pictures;
     for (size_t i = 0; i < paths.size(); ++i) {
-        pictures.push_back(Picture{width, height, std::vector<uint8_t>(raw.begin() + i * bytes,
-                                                                       raw.begin() + (i + 1) * bytes)});
+        pictures.push_back(
+            Picture{width, height, std::vector<uint8_t>(raw.begin() + i * bytes, raw.begin() + (i + 1) * bytes)});
     }
     return pictures;
 }

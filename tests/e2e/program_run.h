@@ -28,9 +28,9 @@ std::ostream& operator<<(std::ostream& out, const RunResult& result);
 
 // How the program is started beyond its arguments.
 struct Launch {
-    std::vector<std::string> through;  // a command that runs it, such as {"setpriv", ..., "--"}
+    std::vector<std::string> through;                      // a command that runs it, such as {"setpriv", ..., "--"}
     std::vector<std::pair<std::string, std::string>> set;  // environment variables set
-    std::vector<std::string> unset;                          // and removed
+    std::vector<std::string> unset;                        // and removed
     std::string program = "";  // another binary than the one built, such as an installed one
 };
 

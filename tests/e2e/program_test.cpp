@@ -112,14 +112,11 @@ TEST(ProgramTest, TheDemoHidesTheTestCameraFaceInThreeSnapshots)
 TEST(ProgramTest, IntercepterTogglesBetweenFaceAndLogo)
 {
     RunFolder folder;
-    const RunResult result = folder.Run(Unattended("yes",
-                                                   {"0:intercept", "30:snapshot", "45:intercept", "60:snapshot",
-                                                    "75:intercept", "90:snapshot"},
-                                                   100));
+    const RunResult result = folder.Run(Unattended(
+        "yes", {"0:intercept", "30:snapshot", "45:intercept", "60:snapshot", "75:intercept", "90:snapshot"}, 100));
     ASSERT_TRUE(result.Clean()) << result;
-    const std::vector<Picture> snapshots =
-        ReadPictures({folder / "snap0000.bmp", folder / "snap0001.bmp", folder / "snap0002.bmp"}, kDisplayWidth,
-                     kDisplayHeight);
+    const std::vector<Picture> snapshots = ReadPictures(
+        {folder / "snap0000.bmp", folder / "snap0001.bmp", folder / "snap0002.bmp"}, kDisplayWidth, kDisplayHeight);
     const std::vector<Picture> logos = LogoFrames(folder);
     ASSERT_EQ(3u, snapshots.size()) << result;
     ASSERT_EQ(60u, logos.size());
@@ -139,17 +136,20 @@ TEST(ProgramTest, StopHoldsThePictureAndStartResumesIt)
     // While stopped, ticks are counted at the timer's pace but nothing is fetched.
     EXPECT_EQ(70, Reported(result.out, "ticks"));
     EXPECT_NEAR(40, Reported(result.out, "fetched"), 2);
-    EXPECT_EQ(test_support::ReadFileBytes(folder / "snap0000.bmp"), test_support::ReadFileBytes(folder / "snap0001.bmp"));
-    EXPECT_NE(test_support::ReadFileBytes(folder / "snap0001.bmp"), test_support::ReadFileBytes(folder / "snap0002.bmp"));
+    EXPECT_EQ(test_support::ReadFileBytes(folder / "snap0000.bmp"),
+              test_support::ReadFileBytes(folder / "snap0001.bmp"));
+    EXPECT_NE(test_support::ReadFileBytes(folder / "snap0001.bmp"),
+              test_support::ReadFileBytes(folder / "snap0002.bmp"));
 }
 
 TEST(ProgramTest, AVideoFileIsADeviceThatPlaysInALoop)
 {
     RunFolder folder;
     const std::string video = folder / "bars.avi";
-    const std::string write = "gst-launch-1.0 -q videotestsrc num-buffers=20 pattern=smpte ! "
-                              "video/x-raw,width=640,height=480,framerate=30/1 ! jpegenc ! avimux ! filesink location=" +
-                              video + " >/dev/null 2>&1";
+    const std::string write =
+        "gst-launch-1.0 -q videotestsrc num-buffers=20 pattern=smpte ! "
+        "video/x-raw,width=640,height=480,framerate=30/1 ! jpegenc ! avimux ! filesink location=" +
+        video + " >/dev/null 2>&1";
     ASSERT_EQ(0, std::system(write.c_str()));
 
     const RunResult result = folder.Run({"--headless", "--no-test-camera", "--source", video, "--answer", "yes",
@@ -190,12 +190,14 @@ TEST(ProgramTest, WithoutADeviceAcceptedTheProgramEndsWithAFailure)
     };
     const RunResult declined = folder.Run(Unattended("no", {"1:snapshot"}, 10));
     expectNoDevice(declined);
-    EXPECT_THAT(declined.err, HasSubstr("quenmire: このデバイスを使用しますか？ (Use this device?) Quenmire test camera: no"));
+    EXPECT_THAT(declined.err,
+                HasSubstr("quenmire: このデバイスを使用しますか？ (Use this device?) Quenmire test camera: no"));
 
     const RunResult none = folder.Run({"--headless", "--no-test-camera", "--answer", "yes", "--ticks", "10"});
     expectNoDevice(none);
-    EXPECT_THAT(none.err,
-                HasSubstr("quenmire: [ERROR] ビデオキャプチャデバイスが存在しません (there is no video capture device)"));
+    EXPECT_THAT(
+        none.err,
+        HasSubstr("quenmire: [ERROR] ビデオキャプチャデバイスが存在しません (there is no video capture device)"));
 
     // Nobody to ask and no answer given: No, with a hint.
     const RunResult unanswered = folder.Run({"--headless", "--ticks", "10"});
@@ -285,8 +287,7 @@ TEST(ProgramTest, MissingOrCorruptLogoFramesDoNotStopTheProgram)
             folder.Run(Unattended("yes", {"0:intercept", "20:snapshot"}, 25), 60s, InPrivateHome(home.path()));
         ASSERT_TRUE(result.Clean()) << result;
         EXPECT_THAT(result.err, HasSubstr("quenmire:   logo frames: none found in " + folder / "images" + ", "));
-        EXPECT_THAT(result.err, HasSubstr("quenmire: 60 of 60 logo frames could not be read from " +
-                                          folder / "images" +
+        EXPECT_THAT(result.err, HasSubstr("quenmire: 60 of 60 logo frames could not be read from " + folder / "images" +
                                           " (first: images/laugh0000.bmp: No such file or directory)\n"));
         const std::vector<Picture> snapshot = ReadPictures({folder / "snap0000.bmp"}, kDisplayWidth, kDisplayHeight);
         ASSERT_EQ(1u, snapshot.size());
@@ -328,10 +329,18 @@ TEST(ProgramTest, BadOptionsAreRefusedWithAMessage)
 {
     RunFolder folder;
     const std::vector<std::vector<std::string>> refused = {
-        {"--ticks", "0"},        {"--ticks", "ten"},        {"--ticks", "99999999999"},
-        {"--press", "5"},        {"--press", "5:jump"},     {"--press", "-1:start"},
-        {"--answer", "maybe"},   {"--frobnicate"},          {"--source"},
-        {"--headless=yes"},      {"--", ""},                {"--demo", "--ticks", "5"},
+        {"--ticks", "0"},
+        {"--ticks", "ten"},
+        {"--ticks", "99999999999"},
+        {"--press", "5"},
+        {"--press", "5:jump"},
+        {"--press", "-1:start"},
+        {"--answer", "maybe"},
+        {"--frobnicate"},
+        {"--source"},
+        {"--headless=yes"},
+        {"--", ""},
+        {"--demo", "--ticks", "5"},
     };
     for (const auto& args : refused) {
         SCOPED_TRACE(args.front());
@@ -345,8 +354,8 @@ TEST(ProgramTest, BadOptionsAreRefusedWithAMessage)
 
     const RunResult help = folder.Run({"--help"});
     EXPECT_TRUE(help.Clean());
-    for (const char* option : {"--answer", "--press", "--ticks", "--headless", "--source", "--no-test-camera",
-                               "--list-devices", "--demo"}) {
+    for (const char* option :
+         {"--answer", "--press", "--ticks", "--headless", "--source", "--no-test-camera", "--list-devices", "--demo"}) {
         EXPECT_THAT(help.out, HasSubstr(option));
     }
     const RunResult version = folder.Run({"--version"});

@@ -16,9 +16,9 @@
 namespace e2e {
 namespace {
 
+using test_support::ReadFileBytes;
 using testing::HasSubstr;
 using testing::Not;
-using test_support::ReadFileBytes;
 
 // The snapshot files in the folder.
 std::set<std::string> Snapshots(const std::filesystem::path& folder)
@@ -36,7 +36,8 @@ TEST(SnapshotTest, ASecondRunGoesOnAfterTheFirstAndReplacesNothing)
     const std::vector<std::string> args = Unattended("yes", {"10:snapshot", "20:snapshot", "30:snapshot"}, 35);
     ASSERT_TRUE(folder.Run(args).Clean());
     std::vector<std::vector<uint8_t>> first;
-    for (const char* name : {"snap0000.bmp", "snap0001.bmp", "snap0002.bmp"}) first.push_back(ReadFileBytes(folder / name));
+    for (const char* name : {"snap0000.bmp", "snap0001.bmp", "snap0002.bmp"})
+        first.push_back(ReadFileBytes(folder / name));
 
     const RunResult second = folder.Run(args);
     ASSERT_TRUE(second.Clean()) << second;
@@ -136,9 +137,14 @@ TEST(SnapshotTest, WithoutAVoskCfgHereSnapshotsGoToThePicturesFolder)
     EXPECT_EQ(kSnapshotDescription, Describe(home / "Bilder/Quenmire/mine0.bmp")) << result;
     EXPECT_THAT(result.out, HasSubstr("quenmire: snapshots go to " + home / "Bilder/Quenmire\n"));
     EXPECT_THAT(result.err, HasSubstr("quenmire: not everything is in the working folder; the files used:\n"
-                                      "quenmire:   logo frames: " + folder / "images" + "\n"
-                                      "quenmire:   vosk.cfg: " + home / ".config/quenmire/vosk.cfg" + "\n"
-                                      "quenmire:   snapshots: " + home / "Bilder/Quenmire" + "\n"));
+                                      "quenmire:   logo frames: " +
+                                      folder / "images" +
+                                      "\n"
+                                      "quenmire:   vosk.cfg: " +
+                                      home / ".config/quenmire/vosk.cfg" +
+                                      "\n"
+                                      "quenmire:   snapshots: " +
+                                      home / "Bilder/Quenmire" + "\n"));
 
     // No pictures folder configured: ~/Pictures; no vosk.cfg anywhere: the default names.
     std::filesystem::remove(home / ".config/user-dirs.dirs");

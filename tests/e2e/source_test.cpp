@@ -61,7 +61,8 @@ TEST(SourceTest, WhatCannotGivePicturesIsRefusedAtOnceWithTheReason)
         {"audiotestsrc", "has no video stream"},
         {"videotestsrc ! fakesink", "could not link"},
         // One such picture would take 2 GB: it is refused before it is made.
-        {"videotestsrc ! video/x-raw,width=16384,height=16384", "pictures of 16384x16384 are beyond 8192 pixels a side"},
+        {"videotestsrc ! video/x-raw,width=16384,height=16384",
+         "pictures of 16384x16384 are beyond 8192 pixels a side"},
         {"videotestsrc ! video/x-raw,width=8193,height=2", "pictures of 8193x2 are beyond 8192 pixels a side"},
     };
     for (const Case& test : cases) {
@@ -79,12 +80,13 @@ TEST(SourceTest, WhatCannotGivePicturesIsRefusedAtOnceWithTheReason)
 TEST(SourceTest, ADescriptionMayEndInACapsFilterUpToTheSizeBound)
 {
     RunFolder folder;
-    for (const char* source : {"videotestsrc ! video/x-raw,width=640,height=480",
-                               "videotestsrc ! video/x-raw,width=8192,height=2"}) {
+    for (const char* source :
+         {"videotestsrc ! video/x-raw,width=640,height=480", "videotestsrc ! video/x-raw,width=8192,height=2"}) {
         SCOPED_TRACE(source);
         const RunResult result = folder.Run(PlayFor(source, 30));
         ASSERT_TRUE(result.Clean()) << result;
-        EXPECT_EQ("quenmire: このデバイスを使用しますか？ (Use this device?) " + std::string(source) + ": yes\n", result.err);
+        EXPECT_EQ("quenmire: このデバイスを使用しますか？ (Use this device?) " + std::string(source) + ": yes\n",
+                  result.err);
         EXPECT_GT(Reported(result.out, "frames received"), 15);
     }
 }
@@ -96,14 +98,16 @@ TEST(SourceTest, PicturesWhoseTimestampsDoNotAdvancePlayAtTheNominalRate)
     // Matroska keeps milliseconds: timestamps 64 microseconds apart in all are stored as 0.
     // Its nominal rate stays 30 a second.
     const std::string zero = folder / "zero.mkv";
-    ASSERT_TRUE(WriteWithGStreamer("videotestsrc num-buffers=30 ! video/x-raw,width=64,height=48,framerate=30/1 ! "
-                                   "identity datarate=2147483647 ! jpegenc ! matroskamux ! filesink location=" +
-                                   zero));
+    ASSERT_TRUE(
+        WriteWithGStreamer("videotestsrc num-buffers=30 ! video/x-raw,width=64,height=48,framerate=30/1 ! "
+                           "identity datarate=2147483647 ! jpegenc ! matroskamux ! filesink location=" +
+                           zero));
     // Bare Motion JPEG has no timestamps and no rate, and cannot seek back to its start.
     const std::string bare = folder / "bare.mjpeg";
-    ASSERT_TRUE(WriteWithGStreamer("videotestsrc num-buffers=30 ! video/x-raw,width=64,height=48,framerate=30/1 ! "
-                                   "jpegenc ! filesink location=" +
-                                   bare));
+    ASSERT_TRUE(
+        WriteWithGStreamer("videotestsrc num-buffers=30 ! video/x-raw,width=64,height=48,framerate=30/1 ! "
+                           "jpegenc ! filesink location=" +
+                           bare));
     for (const std::string& source : {zero, bare}) {
         SCOPED_TRACE(source);
         const RunResult result = folder.Run(PlayFor(source, 100));
@@ -125,9 +129,10 @@ TEST(SourceTest, AFilePlayedInALoopKeepsItsMemoryFlat)
 {
     RunFolder folder;
     const std::string clip = folder / "blink.avi";
-    ASSERT_TRUE(WriteWithGStreamer("videotestsrc num-buffers=2 ! video/x-raw,width=160,height=120,framerate=60/1 ! "
-                                   "jpegenc ! avimux ! filesink location=" +
-                                   clip));
+    ASSERT_TRUE(
+        WriteWithGStreamer("videotestsrc num-buffers=2 ! video/x-raw,width=160,height=120,framerate=60/1 ! "
+                           "jpegenc ! avimux ! filesink location=" +
+                           clip));
     // A loop of two pictures takes a little over a tick: about 20 loops by tick 25, and
     // 200 or more by tick 340, as the count at the end shows.
     // Intercepter is on from the start, so that its images exist before the first sample.
@@ -159,7 +164,8 @@ TEST(SourceTest, RunFindsARelativeSourceFromWhereItWasTyped)
     std::filesystem::copy_file(QM_RUN_SCRIPT, root / "run");
     for (const char* script : {"scripts/setup.sh", "scripts/build.sh"}) {
         std::ofstream(root / script) << "#!/bin/sh\nexit 0\n";
-        std::filesystem::permissions(root / script, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+        std::filesystem::permissions(root / script, std::filesystem::perms::owner_exec,
+                                     std::filesystem::perm_options::add);
     }
     std::filesystem::create_symlink(QM_PROGRAM, bin / "quenmire");
     std::filesystem::copy(std::filesystem::path(QM_RUN_DIR) / "images", bin / "images");
@@ -167,9 +173,10 @@ TEST(SourceTest, RunFindsARelativeSourceFromWhereItWasTyped)
 
     const std::filesystem::path typedIn = root.path() / "home";
     std::filesystem::create_directories(typedIn / "clips");
-    ASSERT_TRUE(WriteWithGStreamer("videotestsrc num-buffers=10 ! video/x-raw,width=64,height=48,framerate=30/1 ! "
-                                   "jpegenc ! avimux ! filesink location=\"" +
-                                   (typedIn / "clips" / "my clip.avi").string() + "\""));
+    ASSERT_TRUE(
+        WriteWithGStreamer("videotestsrc num-buffers=10 ! video/x-raw,width=64,height=48,framerate=30/1 ! "
+                           "jpegenc ! avimux ! filesink location=\"" +
+                           (typedIn / "clips" / "my clip.avi").string() + "\""));
     const std::string command = "cd \"" + typedIn.string() + "\" && ../run --headless --no-test-camera --answer yes " +
                                 "--ticks 20 --source \"clips/my clip.avi\" >out.txt 2>err.txt";
     const int status = std::system(command.c_str());

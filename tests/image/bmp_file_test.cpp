@@ -20,7 +20,10 @@ uint32_t U32(const std::vector<uint8_t>& b, size_t at)
 {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
-uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+uint16_t U16(const std::vector<uint8_t>& b, size_t at)
+{
+    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+}
 void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v)
 {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
@@ -192,9 +195,8 @@ TEST(BmpFileTest, HostileHeadersGetNoStorage)
 {
     TempDir dir;
     const std::vector<uint8_t> good = BmpBytes(4, 4);
-    const std::pair<int32_t, int32_t> sizes[] = {{-4, 4},        {4, -4},         {4, INT_MIN},
-                                                 {INT_MIN, 4},   {INT_MAX, 2},    {100000, 100000},
-                                                 {46341, 46341}, {INT_MAX, INT_MAX}};
+    const std::pair<int32_t, int32_t> sizes[] = {{-4, 4},      {4, -4},          {4, INT_MIN},   {INT_MIN, 4},
+                                                 {INT_MAX, 2}, {100000, 100000}, {46341, 46341}, {INT_MAX, INT_MAX}};
     for (const auto& [w, h] : sizes) {
         std::vector<uint8_t> b = good;
         PutU32(b, 18, static_cast<uint32_t>(w));

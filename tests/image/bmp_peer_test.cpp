@@ -55,8 +55,7 @@ TEST(BmpPeerTest, ImageMagickReadsOurFiles)
         ASSERT_EQ(static_cast<size_t>(w * h * 3), rgb.size());
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                for (int c = 0; c < 3; ++c)
-                    ASSERT_EQ(Channel(x, y, 2 - c), rgb[(y * w + x) * 3 + c]) << x << "," << y;
+                for (int c = 0; c < 3; ++c) ASSERT_EQ(Channel(x, y, 2 - c), rgb[(y * w + x) * 3 + c]) << x << "," << y;
     }
 }
 
@@ -70,8 +69,8 @@ TEST(BmpPeerTest, WeReadImageMagickFiles)
                 for (int c = 0; c < 3; ++c) rgb[(y * w + x) * 3 + c] = Channel(x, y, 2 - c);
         WriteFileBytes(dir / "in.rgb", rgb);
         const std::string size = std::to_string(w) + "x" + std::to_string(h);
-        RunCommand(QM_CONVERT " -size " + size + " -depth 8 rgb:" + (dir / "in.rgb") + " -type TrueColor BMP3:" +
-            (dir / "theirs.bmp"));
+        RunCommand(QM_CONVERT " -size " + size + " -depth 8 rgb:" + (dir / "in.rgb") +
+                   " -type TrueColor BMP3:" + (dir / "theirs.bmp"));
 
         DibImage image;
         ASSERT_EQ(0, image.ReadBmp((dir / "theirs.bmp").c_str()));

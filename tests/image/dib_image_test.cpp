@@ -141,9 +141,8 @@ TEST(DibImageTest, NegativeAndHostileSizesGetNoStorage)
     EXPECT_EQ(-120, b.ImageSize());
 
     // Products that do not fit a 32-bit size, and extreme values, are refused whole.
-    const int32_t hostile[][2] = {{INT_MAX, 1},      {1, INT_MAX},        {INT_MIN, 1},
-                                  {1, INT_MIN},      {INT_MIN, INT_MIN},  {50000, 50000},
-                                  {70000, 1},        {1, 70000},          {-70000, -70000}};
+    const int32_t hostile[][2] = {{INT_MAX, 1},   {1, INT_MAX}, {INT_MIN, 1}, {1, INT_MIN},    {INT_MIN, INT_MIN},
+                                  {50000, 50000}, {70000, 1},   {1, 70000},   {-70000, -70000}};
     for (const auto& size : hostile) {
         DibImage image;
         EXPECT_EQ(-1, image.SetSize(size[0], size[1])) << size[0] << "x" << size[1];

@@ -30,7 +30,9 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Levels, KernelTest, ::testing::ValuesIn(image_test::SupportedLevels()),
-                         [](const ::testing::TestParamInfo<SimdLevel>& info) { return image_test::LevelName(info.param); });
+                         [](const ::testing::TestParamInfo<SimdLevel>& info) {
+                             return image_test::LevelName(info.param);
+                         });
 
 struct Size {
     int32_t width, height;
@@ -58,7 +60,10 @@ void ExpectResizeMatches(Size from, Size to, uint32_t seed, bool prefilled, int 
     SCOPED_TRACE(::testing::Message() << "seed " << seed << ": " << from.width << "x" << from.height << " to "
                                       << to.width << "x" << to.height);
     std::mt19937 random(seed);
-    const DibImage source = RandomImage(from.width, from.height, random, palette >= 0 ? palette : seed % 3 == 0 ? 4 : 0);
+    const DibImage source = RandomImage(from.width, from.height, random,
+                                        palette >= 0    ? palette
+                                        : seed % 3 == 0 ? 4
+                                                        : 0);
     DibImage expected = prefilled ? Filled(to.width, to.height, kSentinel) : DibImage();
     DibImage actual = prefilled ? Filled(to.width, to.height, kSentinel) : DibImage();
     reference::Resize(source, expected, to.width, to.height);
@@ -69,11 +74,11 @@ void ExpectResizeMatches(Size from, Size to, uint32_t seed, bool prefilled, int 
 TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtChosenSizes)
 {
     const Size pairs[][2] = {
-        {{640, 480}, {320, 240}},   {{1280, 720}, {320, 240}}, {{1920, 1080}, {320, 240}}, {{641, 481}, {320, 240}},
-        {{160, 120}, {320, 240}},   {{176, 144}, {320, 240}},  {{320, 480}, {320, 240}},   {{352, 288}, {320, 240}},
-        {{1, 1}, {320, 240}},       {{5, 2}, {320, 240}},      {{641, 481}, {1, 1}},       {{641, 481}, {5, 2}},
-        {{5, 2}, {641, 481}},       {{2, 2}, {3, 3}},          {{960, 540}, {320, 240}},   {{2400, 3}, {1100, 2}},
-        {{320, 240}, {640, 480}},   {{33, 65}, {22, 26}},      {{7, 9}, {7, 4}},
+        {{640, 480}, {320, 240}}, {{1280, 720}, {320, 240}}, {{1920, 1080}, {320, 240}}, {{641, 481}, {320, 240}},
+        {{160, 120}, {320, 240}}, {{176, 144}, {320, 240}},  {{320, 480}, {320, 240}},   {{352, 288}, {320, 240}},
+        {{1, 1}, {320, 240}},     {{5, 2}, {320, 240}},      {{641, 481}, {1, 1}},       {{641, 481}, {5, 2}},
+        {{5, 2}, {641, 481}},     {{2, 2}, {3, 3}},          {{960, 540}, {320, 240}},   {{2400, 3}, {1100, 2}},
+        {{320, 240}, {640, 480}}, {{33, 65}, {22, 26}},      {{7, 9}, {7, 4}},
     };
     int index = 0;
     for (const auto& pair : pairs) {
@@ -87,8 +92,8 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtChosenSizes)
 // pixel written where the formula writes none shows.
 TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtCameraSizes)
 {
-    const Size cameras[] = {{800, 600},  {1024, 768}, {352, 288},  {1280, 960}, {1600, 1200}, {176, 144},
-                            {160, 120},  {640, 480},  {1280, 720}, {1920, 1080}, {1024, 576}, {960, 540},
+    const Size cameras[] = {{800, 600},  {1024, 768}, {352, 288},  {1280, 960},  {1600, 1200}, {176, 144},
+                            {160, 120},  {640, 480},  {1280, 720}, {1920, 1080}, {1024, 576},  {960, 540},
                             {1023, 577}, {351, 289},  {177, 143},  {961, 541},   {1601, 1199}};
     int index = 500;
     for (const Size camera : cameras) {
@@ -104,15 +109,29 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtCameraSizes)
 TEST_P(KernelTest, ResizeMatchesTheWarpFormulaWhereThePathsChange)
 {
     const Size pairs[][2] = {
-        {{40, 30}, {320, 240}},   {{160, 144}, {320, 240}}, {{176, 120}, {320, 240}}, {{700, 50}, {1100, 60}},
-        {{1000, 9}, {1600, 7}},   {{1930, 1090}, {320, 240}}, {{1900, 1000}, {320, 240}}, {{2500, 300}, {97, 50}},
-        {{7000, 5}, {100, 3}},    {{321, 241}, {320, 240}}, {{319, 239}, {320, 240}}, {{4, 4}, {11, 13}},
+        {{40, 30}, {320, 240}},
+        {{160, 144}, {320, 240}},
+        {{176, 120}, {320, 240}},
+        {{700, 50}, {1100, 60}},
+        {{1000, 9}, {1600, 7}},
+        {{1930, 1090}, {320, 240}},
+        {{1900, 1000}, {320, 240}},
+        {{2500, 300}, {97, 50}},
+        {{7000, 5}, {100, 3}},
+        {{321, 241}, {320, 240}},
+        {{319, 239}, {320, 240}},
+        {{4, 4}, {11, 13}},
         // Blocks of seven columns (a step of 6.3), more than a chunk's plan holds; three
         // chunks; windows that reach the end of the row.
-        {{3150, 10}, {500, 5}},   {{5000, 7}, {1100, 3}},   {{130, 4}, {100, 3}},     {{43, 6}, {40, 5}},
+        {{3150, 10}, {500, 5}},
+        {{5000, 7}, {1100, 3}},
+        {{130, 4}, {100, 3}},
+        {{43, 6}, {40, 5}},
         // Every row's fy 0 and every column's fx not a binary fraction: rows from their
         // upper source row alone.
-        {{1024, 480}, {320, 240}}, {{1023, 478}, {320, 239}}, {{176, 240}, {320, 240}},
+        {{1024, 480}, {320, 240}},
+        {{1023, 478}, {320, 239}},
+        {{176, 240}, {320, 240}},
     };
     int index = 600;
     for (const auto& pair : pairs) {
@@ -145,8 +164,7 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtRandomScales)
         case 3:  // enlargements
             from = Size{pick(2, to.width), pick(2, to.height)};
             break;
-        default:
-            break;
+        default: break;
         }
         from = Size{std::max(from.width, 1), std::max(from.height, 1)};
         ExpectResizeMatches(from, to, seed, index % 4 != 0);
@@ -160,7 +178,8 @@ TEST_P(KernelTest, MaskMatchesThePlainFormulaOnEveryColour)
     static const std::vector<YCbCrPixel> converted = [] {
         std::vector<YCbCrPixel> all(1 << 24);
         for (uint32_t c = 0; c < all.size(); ++c) {
-            all[c] = reference::ToYCbCr(static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c >> 16));
+            all[c] = reference::ToYCbCr(static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8),
+                                        static_cast<uint8_t>(c >> 16));
         }
         return all;
     }();
@@ -180,8 +199,8 @@ TEST_P(KernelTest, MaskMatchesThePlainFormulaOnEveryColour)
     DibImage colours = Filled(256, 256, 0);
     DibImage mask;
     for (const auto& [lower, upper] : boxes) {
-        SCOPED_TRACE(::testing::Message() << "box " << int{lower.y} << "," << int{lower.cb} << "," << int{lower.cr} << " to "
-                                          << int{upper.y} << "," << int{upper.cb} << "," << int{upper.cr});
+        SCOPED_TRACE(::testing::Message() << "box " << int{lower.y} << "," << int{lower.cb} << "," << int{lower.cr}
+                                          << " to " << int{upper.y} << "," << int{upper.cb} << "," << int{upper.cr});
         int mismatches = 0;
         for (int red = 0; red < 256; ++red) {
             for (int green = 0; green < 256; ++green) {
@@ -209,10 +228,20 @@ TEST_P(KernelTest, MaskMatchesThePlainFormulaOnEveryColour)
 
 TEST_P(KernelTest, MaskMatchesOnRandomImages)
 {
-    ForEachSize({{1, 1}, {5, 2}, {7, 3}, {8, 1}, {9, 2}, {16, 3}, {17, 5}, {21, 2}, {22, 3}, {37, 2}, {38, 3}, {641, 481},
+    ForEachSize({{1, 1},
+                 {5, 2},
+                 {7, 3},
+                 {8, 1},
+                 {9, 2},
+                 {16, 3},
+                 {17, 5},
+                 {21, 2},
+                 {22, 3},
+                 {37, 2},
+                 {38, 3},
+                 {641, 481},
                  {320, 240}},
-                3000,
-                [](Size size, std::mt19937& random) {
+                3000, [](Size size, std::mt19937& random) {
                     const DibImage source = RandomImage(size.width, size.height, random);
                     const auto bound = [&](int low, int span) { return static_cast<uint8_t>(low + random() % span); };
                     const YCbCrPixel lower{bound(0, 100), bound(0, 128), bound(0, 128)};

@@ -66,8 +66,15 @@ void Resize(const DibImage& source, DibImage& destination, int width, int height
     if (destination.Width() != width || destination.Height() != height || destination.ImageSize() == 0) {
         destination.SetSize(width, height);
     }
-    const double m[9] = {static_cast<double>(source.Width()) / width, 0, 0, 0,
-                         static_cast<double>(source.Height()) / height, 0, 0, 0, 1};
+    const double m[9] = {static_cast<double>(source.Width()) / width,
+                         0,
+                         0,
+                         0,
+                         static_cast<double>(source.Height()) / height,
+                         0,
+                         0,
+                         0,
+                         1};
     Warp(source, destination, m);
 }
 
@@ -81,12 +88,11 @@ YCbCrPixel ToYCbCr(uint8_t b, uint8_t g, uint8_t r)
 
 bool Inside(const YCbCrPixel& c, const YCbCrPixel& lower, const YCbCrPixel& upper)
 {
-    return c.y > lower.y && c.y < upper.y && c.cb > lower.cb && c.cb < upper.cb && c.cr > lower.cr &&
-           c.cr < upper.cr;
+    return c.y > lower.y && c.y < upper.y && c.cb > lower.cb && c.cb < upper.cb && c.cr > lower.cr && c.cr < upper.cr;
 }
 
-void Mask(const DibImage& source, DibImage& mask, const YCbCrPixel& lower, const YCbCrPixel& upper,
-          BgrPixel inside, BgrPixel outside)
+void Mask(const DibImage& source, DibImage& mask, const YCbCrPixel& lower, const YCbCrPixel& upper, BgrPixel inside,
+          BgrPixel outside)
 {
     if (!Usable(source)) return;
     if (source.Width() != mask.Width() || source.Height() != mask.Height()) mask.SetFormat(source);
@@ -155,7 +161,8 @@ void Randomise(DibImage& image, std::mt19937& random, int palette)
     std::vector<BgrPixel> colours;
     for (int k = 0; k < palette; ++k) {
         const uint32_t v = random();
-        colours.push_back(BgrPixel{static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16)});
+        colours.push_back(
+            BgrPixel{static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16)});
     }
     for (int32_t i = 0; i < image.Height(); ++i) {
         for (int32_t j = 0; j < image.Width(); ++j) {

@@ -18,8 +18,8 @@ void Warp(const DibImage& source, DibImage& destination, const double (&m)[9]);
 void Resize(const DibImage& source, DibImage& destination, int width, int height);
 YCbCrPixel ToYCbCr(uint8_t b, uint8_t g, uint8_t r);
 bool Inside(const YCbCrPixel& c, const YCbCrPixel& lower, const YCbCrPixel& upper);
-void Mask(const DibImage& source, DibImage& mask, const YCbCrPixel& lower, const YCbCrPixel& upper,
-          BgrPixel inside, BgrPixel outside);
+void Mask(const DibImage& source, DibImage& mask, const YCbCrPixel& lower, const YCbCrPixel& upper, BgrPixel inside,
+          BgrPixel outside);
 void Centroid(const DibImage& image, BgrPixel colour, double& x, double& y);
 void Blit(DibImage& destination, const DibImage& source, int x, int y, BgrPixel key);
 

@@ -29,7 +29,8 @@ DibImage Gradient(int32_t width, int32_t height)
     DibImage image = Filled(width, height, 0);
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
-            SetPixel(image, x, y, BgrPixel{static_cast<uint8_t>(x), static_cast<uint8_t>(y), static_cast<uint8_t>(x + y)});
+            SetPixel(image, x, y,
+                     BgrPixel{static_cast<uint8_t>(x), static_cast<uint8_t>(y), static_cast<uint8_t>(x + y)});
         }
     }
     return image;
@@ -94,13 +95,13 @@ TEST(WarpImageTest, PointsWithoutFourNeighboursOrFiniteCoordinatesStayUnwritten)
     const DibImage source = Gradient(8, 8);
     const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
     const WarpMatrix matrices[] = {
-        {{1, 0, -3, 0, 1, 0, 0, 0, 1}},     // columns 0..2 map to negative columns
-        {{1, 0, 0, 0, 1, -0.5, 0, 0, 1}},   // row 0 maps to row -0.5
-        {{1, 0, 0, 0, 1, 0, 0, 0, 0}},      // w = 0 everywhere
-        {{1, 0, 0, 0, 1, 0, 1, 0, -2}},     // w = 0 in column 2
+        {{1, 0, -3, 0, 1, 0, 0, 0, 1}},    // columns 0..2 map to negative columns
+        {{1, 0, 0, 0, 1, -0.5, 0, 0, 1}},  // row 0 maps to row -0.5
+        {{1, 0, 0, 0, 1, 0, 0, 0, 0}},     // w = 0 everywhere
+        {{1, 0, 0, 0, 1, 0, 1, 0, -2}},    // w = 0 in column 2
         {{nan, 0, 0, 0, 1, 0, 0, 0, 1}},
         {{inf, 0, 0, 0, 1, 0, 0, 0, 1}},
-        {{1, 0, 3e9, 0, 1, 0, 0, 0, 1}},    // beyond any 32-bit column
+        {{1, 0, 3e9, 0, 1, 0, 0, 0, 1}},  // beyond any 32-bit column
         {{1, 0, -3e9, 0, 1, -5e18, 0, 0, 1}},
         {{1e-300, 0, 0, 0, 1e-300, 0, 1e-300, 0, 1e-300}},  // tiny w: huge but finite quotients
     };
@@ -191,7 +192,8 @@ TEST(ResizeImageTest, EnlargingLeavesTheLastColumnsAndRowsUnwritten)
         for (int32_t y = 0; y < 240; ++y) {
             for (int32_t x = 0; x < 320; ++x) {
                 const bool written = x < c.writtenColumns && y < c.writtenRows;
-                ASSERT_EQ(!written, Unwritten(destination, x, y)) << c.width << "x" << c.height << " at " << x << "," << y;
+                ASSERT_EQ(!written, Unwritten(destination, x, y))
+                    << c.width << "x" << c.height << " at " << x << "," << y;
             }
         }
     }

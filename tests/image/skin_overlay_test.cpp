@@ -46,8 +46,8 @@ TEST(BgrToYCbCrTest, GivesTheTableValues)
         YCbCrPixel out;
     };
     const Row rows[] = {
-        {{0, 0, 0}, {0, 128, 128}},         {{255, 255, 255}, {254, 128, 128}}, {{128, 128, 128}, {128, 128, 128}},
-        {{255, 0, 0}, {29, 255, 107}},      {{0, 255, 0}, {149, 43, 21}},       {{0, 0, 255}, {76, 84, 255}},
+        {{0, 0, 0}, {0, 128, 128}},        {{255, 255, 255}, {254, 128, 128}}, {{128, 128, 128}, {128, 128, 128}},
+        {{255, 0, 0}, {29, 255, 107}},     {{0, 255, 0}, {149, 43, 21}},       {{0, 0, 255}, {76, 84, 255}},
         {{100, 150, 200}, {159, 94, 157}},
     };
     for (const Row& row : rows) {
@@ -179,14 +179,15 @@ TEST(KeyedBlitTest, ClipsOnEverySideAndSkipsTheKey)
 
     DibImage screen = Filled(8, 6, 200);
     KeyedBlit(screen, logo, -10, 0, kBlue);
-    EXPECT_TRUE(Equal(BgrPixel{10, 0, 1}, PixelOf(screen, 0, 0)));  // column 10 lands on column 0
+    EXPECT_TRUE(Equal(BgrPixel{10, 0, 1}, PixelOf(screen, 0, 0)));       // column 10 lands on column 0
     EXPECT_TRUE(Equal(BgrPixel{200, 200, 200}, PixelOf(screen, 2, 0)));  // the key leaves it
     EXPECT_TRUE(Equal(BgrPixel{254, 0, 0}, PixelOf(screen, 3, 0)));      // not the key
     EXPECT_TRUE(Equal(BgrPixel{17, 3, 1}, PixelOf(screen, 7, 3)));
     EXPECT_TRUE(Equal(BgrPixel{200, 200, 200}, PixelOf(screen, 0, 4)));
 
-    const int positions[][2] = {{8, 0}, {-20, 0}, {0, 6}, {0, -4}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MIN},
-                                {INT_MAX, 0}, {INT_MIN, 0}, {0, INT_MIN}};
+    const int positions[][2] = {{8, 0},       {-20, 0},           {0, 6},
+                                {0, -4},      {INT_MAX, INT_MAX}, {INT_MIN, INT_MIN},
+                                {INT_MAX, 0}, {INT_MIN, 0},       {0, INT_MIN}};
     for (const auto& at : positions) {
         DibImage untouched = Filled(8, 6, 200);
         KeyedBlit(untouched, logo, at[0], at[1], kBlue);

@@ -103,8 +103,14 @@ TEST(TickAllocationTest, SteadyTicksAllocateNothing)
 {
     for (const SimdLevel level : image_test::SupportedLevels()) {
         image_test::ScopedSimdLevel scoped(level);
-        for (const auto& [width, height] : {std::pair{640, 480}, {1280, 720}, {1920, 1080}, {800, 600}, {1024, 768},
-                                            {352, 288}, {176, 144}, {160, 120}}) {
+        for (const auto& [width, height] : {std::pair{640, 480},
+                                            {1280, 720},
+                                            {1920, 1080},
+                                            {800, 600},
+                                            {1024, 768},
+                                            {352, 288},
+                                            {176, 144},
+                                            {160, 120}}) {
             SCOPED_TRACE(::testing::Message() << image_test::LevelName(level) << " " << width << "x" << height);
             std::mt19937 random(static_cast<uint32_t>(width));
             const DibImage frame = image_test::RandomImage(width, height, random, 5);

@@ -11,4 +11,7 @@
 #include "image/dib_image.h"
 #include "video_inputs.h"
 
-int layering_capture_control() { return static_cast<int>(sizeof(BITMAPINFOHEADER) + sizeof(DibImage)); }
+int layering_capture_control()
+{
+    return static_cast<int>(sizeof(BITMAPINFOHEADER) + sizeof(DibImage));
+}

@@ -5,4 +5,7 @@
 #include "image/dib_image.h"
 #include "image/skin_overlay.h"
 
-int layering_image_control() { return static_cast<int>(sizeof(BITMAPINFOHEADER) + sizeof(DibImage)); }
+int layering_image_control()
+{
+    return static_cast<int>(sizeof(BITMAPINFOHEADER) + sizeof(DibImage));
+}

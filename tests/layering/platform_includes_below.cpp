@@ -13,4 +13,7 @@
 #include "message_box.h"
 #include "video_inputs.h"
 
-int layering_platform_control() { return static_cast<int>(sizeof(BITMAPINFOHEADER) + sizeof(RECT)); }
+int layering_platform_control()
+{
+    return static_cast<int>(sizeof(BITMAPINFOHEADER) + sizeof(RECT));
+}

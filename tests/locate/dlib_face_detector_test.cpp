@@ -28,7 +28,8 @@ TEST(DlibFaceDetectorTest, FindsTheFacesOfCompositesAtTheirBoxesAndNothingElse)
         std::vector<FaceBox> found;
         ASSERT_TRUE(detector->Detect(scene.picture, found));
         for (const FaceBox& face : scene.faces) {
-            EXPECT_TRUE(std::any_of(found.begin(), found.end(), [&](const FaceBox& f) { return CentreInside(f, face); }))
+            EXPECT_TRUE(
+                std::any_of(found.begin(), found.end(), [&](const FaceBox& f) { return CentreInside(f, face); }))
                 << scene.name << ": no face found at " << face.x << ", " << face.y;
         }
         for (const FaceBox& f : found) {

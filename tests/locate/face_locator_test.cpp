@@ -212,7 +212,7 @@ TEST_F(FaceLocatorTest, BetweenDetectionsTheLogoFollowsTheSkinOfItsFace)
     Start({{true, {FaceBox{100, 60, 60, 80}}}}, std::chrono::hours(1));
     DibImage picture = Picture(320, 240, kWall);
     Paint(picture, FaceBox{100, 60, 60, 90}, kSkinColour);  // face and neck: the centroid is low
-    Paint(picture, FaceBox{280, 0, 40, 240}, kSkinColour);    // far off, outside the face's margin
+    Paint(picture, FaceBox{280, 0, 40, 240}, kSkinColour);  // far off, outside the face's margin
     std::vector<LogoRect> logos = AfterDetection(picture);
     ASSERT_EQ(1u, logos.size());
     ExpectCentredOn(logos[0], 130, 100);

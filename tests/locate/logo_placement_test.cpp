@@ -44,8 +44,8 @@ TEST(LogoPlacementTest, AScaledLogoCoversEveryPixelOfItsFaceBox)
         DrawLogo(canvas, frame, logo, kKey);
         for (int y = face.y; y < face.y + face.height; ++y) {
             for (int x = face.x; x < face.x + face.width; ++x) {
-                ASSERT_TRUE(Is(canvas, x, y, kInk)) << "face " << face.width << " x " << face.height << " at " << x
-                                                    << ", " << y;
+                ASSERT_TRUE(Is(canvas, x, y, kInk))
+                    << "face " << face.width << " x " << face.height << " at " << x << ", " << y;
             }
         }
     }

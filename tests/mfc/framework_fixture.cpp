@@ -94,9 +94,15 @@ void CRecordingDialog::OnPaint()
     if (paintDisplay) paintDisplay(*this);
 }
 
-HCURSOR CRecordingDialog::OnQueryDragIcon() { return m_hIcon; }
+HCURSOR CRecordingDialog::OnQueryDragIcon()
+{
+    return m_hIcon;
+}
 
-void CRecordingDialog::OnStart() { events.push_back("start"); }
+void CRecordingDialog::OnStart()
+{
+    events.push_back("start");
+}
 
 void CRecordingDialog::OnTimer(UINT_PTR nIDEvent)
 {
@@ -105,7 +111,10 @@ void CRecordingDialog::OnTimer(UINT_PTR nIDEvent)
     CDialog::OnTimer(nIDEvent);
 }
 
-void CRecordingDialog::OnSnapshot() { events.push_back("snapshot"); }
+void CRecordingDialog::OnSnapshot()
+{
+    events.push_back("snapshot");
+}
 
 Step Do(std::function<void()> action)
 {
@@ -139,7 +148,10 @@ void CALLBACK Script::Tick(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
-void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void Click(HWND dialog, int id)
+{
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
 
 void FrameworkTest::TearDown()
 {

@@ -16,7 +16,10 @@ using namespace test_resources;
 
 using Events = std::vector<std::string>;
 
-QImage Picture(HWND hwnd) { return win32::WindowWidget(hwnd)->grab().toImage(); }
+QImage Picture(HWND hwnd)
+{
+    return win32::WindowWidget(hwnd)->grab().toImage();
+}
 
 // The window's own picture, without its child windows.
 QImage OwnPicture(HWND hwnd)
@@ -84,12 +87,10 @@ TEST_F(FrameworkTest, MessageMapRoutesButtonsTimersAndCommandsToTheApplication)
     };
     const Script script({
         Do([&] { Click(dialog.m_hWnd, kStart); }),  // disabled: nothing happens
-        [&] { return dialog.ticks >= 3; },
-        Do([&] { dialog.SendMessage(WM_COMMAND, MAKEWPARAM(kStart, BN_CLICKED)); }),
+        [&] { return dialog.ticks >= 3; }, Do([&] { dialog.SendMessage(WM_COMMAND, MAKEWPARAM(kStart, BN_CLICKED)); }),
         Do([&] { Click(dialog.m_hWnd, kSnapshot); }),
         Do([&] { Click(dialog.m_hWnd, kIntercept); }),  // no entry anywhere: ignored
-        Do([&] { dialog.SendMessage(WM_COMMAND, kAppCommand); }),
-        Do([&] { dialog.SendMessage(WM_COMMAND, ID_HELP); }),
+        Do([&] { dialog.SendMessage(WM_COMMAND, kAppCommand); }), Do([&] { dialog.SendMessage(WM_COMMAND, ID_HELP); }),
         Do([&] { EXPECT_EQ(reinterpret_cast<LRESULT>(dialog.m_hIcon), dialog.SendMessage(WM_QUERYDRAGICON)); }),
         Do([&] { EXPECT_EQ(reinterpret_cast<LRESULT>(dialog.m_hIcon), dialog.SendMessage(WM_GETICON, ICON_SMALL)); }),
         Do([&] { Click(dialog.m_hWnd, IDCANCEL); }),  // Exit
@@ -248,8 +249,7 @@ TEST(AfxWinMainTest, RunsInitInstanceAndEndsWhenItReturnsFalse)
         EXPECT_EQ(Events({"modal 2", "exit"}), app.events);
         EXPECT_EQ(nullptr, app.m_pMainWnd);
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {}
     }
     {
         CTestApp app;

@@ -30,7 +30,8 @@ DecodedVideo Decode(const std::string& path)
         GstVideoInfo info;
         GstBuffer* buffer = gst_sample_get_buffer(sample);
         GstMapInfo map;
-        if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+        if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
+            gst_buffer_map(buffer, &map, GST_MAP_READ)) {
             video.width = GST_VIDEO_INFO_WIDTH(&info);
             video.height = GST_VIDEO_INFO_HEIGHT(&info);
             const size_t rowBytes = static_cast<size_t>(video.width) * 3;

@@ -61,8 +61,8 @@ TEST(RecordTest, LosslessRecordingHoldsEachSnapshotAtItsTick)
     // Snapshots where the logo has just moved on (30) and just before it moves (44, 83),
     // with Intercepter on, off and on again.
     const RunResult result = folder.Run(StillRun(
-        {"0:intercept", "30:snapshot", "44:snapshot", "50:intercept", "60:snapshot", "70:intercept", "83:snapshot"},
-        90, {"--record", "out.mkv"}));
+        {"0:intercept", "30:snapshot", "44:snapshot", "50:intercept", "60:snapshot", "70:intercept", "83:snapshot"}, 90,
+        {"--record", "out.mkv"}));
     ASSERT_TRUE(result.Clean()) << result;
     EXPECT_THAT(result.err, HasSubstr("recording out.mkv finished: 90 frames"));
 
@@ -110,7 +110,8 @@ TEST(RecordTest, OutputsGetTheFramesAndAFailingOneLeavesThePictureRunning)
 TEST(RecordTest, TerminationMidRecordingLeavesAPlayableFile)
 {
     RunFolder folder;
-    const std::unique_ptr<e2e::ProgramRun> run = folder.Start(StillRun({"20:snapshot"}, 100000, {"--record", "out.mkv"}));
+    const std::unique_ptr<e2e::ProgramRun> run =
+        folder.Start(StillRun({"20:snapshot"}, 100000, {"--record", "out.mkv"}));
     ASSERT_TRUE(run->WaitForOutput("snapshot 0 written", 30s));
     ASSERT_EQ(0, kill(run->Pid(), SIGTERM));
     const RunResult result = run->Wait(60s);
@@ -241,8 +242,10 @@ TEST(VirtualCameraTest, LoopbackDeviceShowsThePicture)
     const std::unique_ptr<e2e::ProgramRun> run =
         folder.Start(StillRun({"0:intercept"}, 300, {"--output", "v4l2sink device=" + device}));
     std::this_thread::sleep_for(2s);
-    const std::string camera = "v4l2src device=" + device + " num-buffers=5 ! videoconvert ! matroskamux ! "
-                               "filesink location=\"" + folder / "camera.mkv" + "\"";
+    const std::string camera = "v4l2src device=" + device +
+                               " num-buffers=5 ! videoconvert ! matroskamux ! "
+                               "filesink location=\"" +
+                               folder / "camera.mkv" + "\"";
     const int status = std::system(("gst-launch-1.0 -q " + camera + " >/dev/null").c_str());
     EXPECT_EQ(0, status);
     const DecodedVideo video = Decode(folder / "camera.mkv");

@@ -47,9 +47,9 @@ FaceCut CutFace(const Scene& scene, const FaceBox& box)
 {
     const cv::Mat picture = ToMat(scene.picture);
     const int marginX = box.width / 3, marginY = box.height / 3;
-    const cv::Rect around = cv::Rect(box.x - marginX, box.y - marginY, box.width + 2 * marginX,
-                                     box.height + 2 * marginY) &
-                            cv::Rect(0, 0, picture.cols, picture.rows);
+    const cv::Rect around =
+        cv::Rect(box.x - marginX, box.y - marginY, box.width + 2 * marginX, box.height + 2 * marginY) &
+        cv::Rect(0, 0, picture.cols, picture.rows);
     return FaceCut{picture(around).clone(), cv::Rect(box.x - around.x, box.y - around.y, box.width, box.height)};
 }
 
@@ -89,9 +89,9 @@ cv::Mat MakeBackground(Background kind, std::mt19937& random)
             case Background::kDarkRoom: bgr = {30 + column / 20, 25, 40 + row / 12}; break;
             }
             const int n = noise(random);
-            canvas.at<cv::Vec3b>(row, column) = cv::Vec3b(cv::saturate_cast<uchar>(bgr[0] + n),
-                                                          cv::saturate_cast<uchar>(bgr[1] + n),
-                                                          cv::saturate_cast<uchar>(bgr[2] + n));
+            canvas.at<cv::Vec3b>(row, column) =
+                cv::Vec3b(cv::saturate_cast<uchar>(bgr[0] + n), cv::saturate_cast<uchar>(bgr[1] + n),
+                          cv::saturate_cast<uchar>(bgr[2] + n));
         }
     }
     return canvas;
@@ -185,8 +185,8 @@ std::vector<Scene> Composites(const std::vector<Scene>& labelled)
 {
     std::vector<FaceCut> cuts;
     for (const auto& source : kFaceSources) {
-        const auto scene = std::find_if(labelled.begin(), labelled.end(),
-                                        [&](const Scene& s) { return s.name == source.picture; });
+        const auto scene =
+            std::find_if(labelled.begin(), labelled.end(), [&](const Scene& s) { return s.name == source.picture; });
         if (scene == labelled.end()) return {};
         cuts.push_back(CutFace(*scene, scene->faces[source.face]));
     }

@@ -46,6 +46,7 @@ const win32::StringResource kStrings[] = {
 };
 
 // The 16 colours of the classic palette, as blue, green, red; 0 black, b yellow.
+// clang-format off
 const RGBQUAD kPalette[16] = {
     {0, 0, 0, 0}, {0, 0, 128, 0}, {0, 128, 0, 0}, {0, 128, 128, 0},
     {128, 0, 0, 0}, {128, 0, 128, 0}, {128, 128, 0, 0}, {192, 192, 192, 0},
@@ -106,13 +107,14 @@ const char* const kIcon16[] = {
     "....00000000....",
     "................",
 };
+// clang-format on
 
 const win32::IconImage kIconImages[] = {{32, kPalette, kIcon32}, {16, kPalette, kIcon16}};
 const win32::IconResource kIcons[] = {{kIcon, kIconImages}};
 
 const win32::VersionString kVersionStrings[] = {{"InternalName", "vosk"}, {"ProductVersion", "1, 0, 0, 1"}};
-const win32::VersionResource kVersion = {{1, 0, 0, 1}, {1, 0, 0, 1}, VOS__WINDOWS32, VFT_APP, 0x0411, 1200,
-                                         kVersionStrings};
+const win32::VersionResource kVersion = {{1, 0, 0, 1}, {1, 0, 0, 1}, VOS__WINDOWS32, VFT_APP,
+                                         0x0411,       1200,         kVersionStrings};
 
 const win32::ResourceTable kTable = {0x0411, kDialogs, kStrings, kIcons, &kVersion};
 const win32::ModuleResources kRegistration(kTable);

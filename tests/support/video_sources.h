@@ -37,18 +37,17 @@ inline std::string PatternSource(int width, int height, const std::string& ident
 inline bool WriteTestVideo(const std::string& path, int width, int height, int frames)
 {
     gst_init(nullptr, nullptr);
-    const std::string description = "videotestsrc num-buffers=" + std::to_string(frames) +
-                                    " ! video/x-raw,width=" + std::to_string(width) +
-                                    ",height=" + std::to_string(height) +
-                                    ",framerate=30/1 ! jpegenc ! avimux ! filesink location=\"" + path + "\"";
+    const std::string description =
+        "videotestsrc num-buffers=" + std::to_string(frames) + " ! video/x-raw,width=" + std::to_string(width) +
+        ",height=" + std::to_string(height) + ",framerate=30/1 ! jpegenc ! avimux ! filesink location=\"" + path + "\"";
     GstElement* pipeline = gst_parse_launch(description.c_str(), nullptr);
     if (pipeline == nullptr) {
         return false;
     }
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
     GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* message = gst_bus_timed_pop_filtered(bus, 10 * GST_SECOND,
-                                                     GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    GstMessage* message =
+        gst_bus_timed_pop_filtered(bus, 10 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     const bool written = message != nullptr && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
     if (message != nullptr) {
         gst_message_unref(message);

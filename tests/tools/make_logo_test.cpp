@@ -10,7 +10,10 @@
 
 namespace {
 
-bool IsKey(const uint8_t* p) { return p[0] == 255 && p[1] == 0 && p[2] == 0; }
+bool IsKey(const uint8_t* p)
+{
+    return p[0] == 255 && p[1] == 0 && p[2] == 0;
+}
 
 TEST(MakeLogoTest, DrawsSixtyFramesOfAFaceOnTheKeyColour)
 {

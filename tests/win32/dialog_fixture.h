@@ -38,8 +38,8 @@ protected:
 
     HWND Create(int templateId = test_resources::kMainDialog, HWND owner = nullptr)
     {
-        const HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner,
-                                               &DialogTest::Record, 0);
+        const HWND dialog =
+            CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner, &DialogTest::Record, 0);
         dialogs_.push_back(dialog);
         return dialog;
     }

@@ -14,7 +14,10 @@ namespace {
 using test_support::PumpPending;
 using namespace test_resources;
 
-QRect Geometry(HWND hwnd) { return win32::WindowWidget(hwnd)->geometry(); }
+QRect Geometry(HWND hwnd)
+{
+    return win32::WindowWidget(hwnd)->geometry();
+}
 
 void PressKey(HWND target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
@@ -37,7 +40,7 @@ TEST_F(DialogTest, MainTemplateLaysOutInPixelsFromDialogUnits)
     ASSERT_NE(nullptr, dialog);
     RECT client;
     ASSERT_TRUE(GetClientRect(dialog, &client));
-    EXPECT_EQ(275, client.right);  // 183 units: 274.5 rounds up
+    EXPECT_EQ(275, client.right);   // 183 units: 274.5 rounds up
     EXPECT_EQ(263, client.bottom);  // 175 units: 262.5 rounds up
     ASSERT_TRUE(GetClientRect(GetDlgItem(dialog, kDisplay), &client));
     EXPECT_EQ(275, client.right);

@@ -18,7 +18,10 @@ namespace {
 using test_support::PumpPending;
 using namespace test_resources;
 
-QMenu* OpenMenu() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
+QMenu* OpenMenu()
+{
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
 
 QStringList Entries(const QMenu* menu)
 {
@@ -128,7 +131,10 @@ TEST_F(DialogTest, IconsAreSharedAndWindowsKeepTheirIcons)
 }
 
 int g_ticksDuringBox = 0;
-void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticksDuringBox; }
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    ++g_ticksDuringBox;
+}
 
 TEST(DesktopMessageBoxTest, AnswersWithTheButtonPressedWhileTimersKeepRunning)
 {

@@ -12,7 +12,10 @@ using test_support::PumpPending;
 using test_support::PumpUntil;
 
 int g_threadTicks = 0;
-void CALLBACK CountThreadTick(HWND, UINT, UINT_PTR, DWORD) { ++g_threadTicks; }
+void CALLBACK CountThreadTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    ++g_threadTicks;
+}
 
 std::vector<CWPRETSTRUCT> g_hooked;
 std::vector<int> g_hookOrder;

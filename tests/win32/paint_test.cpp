@@ -41,7 +41,10 @@ struct TestDib {
     std::vector<uint8_t> bits;
 };
 
-QRgb Expected(int x, int y) { return qRgb(0x80, y & 0xFF, x & 0xFF); }
+QRgb Expected(int x, int y)
+{
+    return qRgb(0x80, y & 0xFF, x & 0xFF);
+}
 
 class PaintTest : public DialogTest {
 protected:
@@ -49,7 +52,7 @@ protected:
     {
         dialog_ = Create();
         display_ = GetDlgItem(dialog_, kDisplay);
-        PumpPending();  // first paints: background and frame
+        PumpPending();                                   // first paints: background and frame
         buttonFace_ = Picture(dialog_).pixel(100, 241);  // between the display and the buttons
     }
 
@@ -66,8 +69,8 @@ protected:
         const int h = client.bottom > height ? height : client.bottom;
         const int sourceY = client.bottom > height ? 0 : height - client.bottom;
         const HDC dc = GetDC(display_);
-        EXPECT_EQ(h, StretchDIBits(dc, 0, 0, w, h, 0, sourceY, w, h, dib.bits.data(), &dib.info, DIB_RGB_COLORS,
-                                   SRCCOPY));
+        EXPECT_EQ(h,
+                  StretchDIBits(dc, 0, 0, w, h, 0, sourceY, w, h, dib.bits.data(), &dib.info, DIB_RGB_COLORS, SRCCOPY));
         EXPECT_EQ(1, ReleaseDC(display_, dc));
         return Picture(display_);
     }
@@ -117,8 +120,8 @@ TEST_F(PaintTest, SourceRectanglesOutsideTheImageAreClipped)
     // counted from the bottom, two rows above the 3-row image, so the image's rows
     // appear at destination rows 3 to 5.
     EXPECT_EQ(qRgb(0, 0, 0), shown.pixel(0, 0));  // the frame, untouched
-    EXPECT_EQ(buttonFace_, shown.pixel(1, 3));     // column -1: untouched
-    EXPECT_EQ(buttonFace_, shown.pixel(4, 2));     // above the image: untouched
+    EXPECT_EQ(buttonFace_, shown.pixel(1, 3));    // column -1: untouched
+    EXPECT_EQ(buttonFace_, shown.pixel(4, 2));    // above the image: untouched
     EXPECT_EQ(Expected(0, 0), shown.pixel(2, 3));
     EXPECT_EQ(Expected(4, 2), shown.pixel(6, 5));
     EXPECT_EQ(buttonFace_, shown.pixel(7, 5));  // column 5: past the image
@@ -127,8 +130,8 @@ TEST_F(PaintTest, SourceRectanglesOutsideTheImageAreClipped)
     // Destinations far outside the window, and huge sizes, draw nothing and read nothing.
     EXPECT_EQ(3, StretchDIBits(dc, INT_MAX - 2, INT_MIN + 1, 5, 3, 0, 0, 5, 3, dib.bits.data(), &dib.info,
                                DIB_RGB_COLORS, SRCCOPY));
-    EXPECT_EQ(INT_MAX, StretchDIBits(dc, 0, 0, INT_MAX, 2, INT_MAX - 1, 0, INT_MAX, INT_MAX, dib.bits.data(),
-                                     &dib.info, DIB_RGB_COLORS, SRCCOPY));
+    EXPECT_EQ(INT_MAX, StretchDIBits(dc, 0, 0, INT_MAX, 2, INT_MAX - 1, 0, INT_MAX, INT_MAX, dib.bits.data(), &dib.info,
+                                     DIB_RGB_COLORS, SRCCOPY));
     ReleaseDC(display_, dc);
 }
 
@@ -140,7 +143,8 @@ TEST_F(PaintTest, OneToOneCopiesAreExactAtEveryWidthAndOffset)
     for (const int width : {1, 3, 4, 7, 8, 9, 10, 11, 17, 31, 33, 64, 100, 263}) {
         for (const int xSrc : {0, 1, 5}) {
             const bool topDown = xSrc == 1;
-            SCOPED_TRACE(::testing::Message() << "width " << width << ", source x " << xSrc << (topDown ? ", top-down" : ""));
+            SCOPED_TRACE(::testing::Message()
+                         << "width " << width << ", source x " << xSrc << (topDown ? ", top-down" : ""));
             InvalidateRect(display_, nullptr, TRUE);
             PumpPending();
             const TestDib dib(width, 6, topDown);
@@ -261,7 +265,7 @@ TEST_F(PaintTest, DefaultPaintingAndIcons)
 {
     const QImage dialogPicture = Picture(dialog_);
     const QImage displayPicture = Picture(display_);
-    EXPECT_EQ(qRgb(0, 0, 0), displayPicture.pixel(0, 0));      // SS_BLACKFRAME
+    EXPECT_EQ(qRgb(0, 0, 0), displayPicture.pixel(0, 0));  // SS_BLACKFRAME
     EXPECT_EQ(qRgb(0, 0, 0), displayPicture.pixel(274, 239));
     EXPECT_EQ(buttonFace_, displayPicture.pixel(1, 1));
     EXPECT_EQ(QApplication::palette().color(QPalette::Button).rgb(), buttonFace_);  // the desktop's button face

@@ -11,8 +11,7 @@ struct IMoniker : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE BindToObject(IBindCtx* pbc, IMoniker* pmkToLeft, REFIID riidResult,
                                                    void** ppvResult) = 0;
     // The object's storage (for a device: its property bag, IID_IPropertyBag).
-    virtual HRESULT STDMETHODCALLTYPE BindToStorage(IBindCtx* pbc, IMoniker* pmkToLeft, REFIID riid,
-                                                    void** ppvObj) = 0;
+    virtual HRESULT STDMETHODCALLTYPE BindToStorage(IBindCtx* pbc, IMoniker* pmkToLeft, REFIID riid, void** ppvObj) = 0;
 };
 
 struct IEnumMoniker : IUnknown {

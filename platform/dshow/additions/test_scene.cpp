@@ -25,8 +25,7 @@ Bgr Background(int x, int y)
 Bgr Skin(double rim)
 {
     const double shade = 1.0 - 0.12 * rim;
-    return Bgr{static_cast<uint8_t>(130 * shade), static_cast<uint8_t>(160 * shade),
-               static_cast<uint8_t>(220 * shade)};
+    return Bgr{static_cast<uint8_t>(130 * shade), static_cast<uint8_t>(160 * shade), static_cast<uint8_t>(220 * shade)};
 }
 
 // The head of one frame: an ellipse with two eyes and a mouth.
@@ -39,8 +38,7 @@ struct Head {
           eyeY(centre.y - ry * 0.25),
           eyeR(rx * 0.14),
           mouthY(centre.y + ry * 0.45)
-    {
-    }
+    {}
     Point centre;
     double rx, ry, eyeDx, eyeY, eyeR, mouthY;
 };

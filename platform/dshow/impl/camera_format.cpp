@@ -48,9 +48,8 @@ CapsRef RestrictToSize(GstCaps* offered, FrameSize size)
     CapsRef sized(gst_caps_new_empty());
     const guint count = gst_caps_get_size(offered);
     for (guint i = 0; i < count; ++i) {
-        GstStructure* structure = gst_structure_new(gst_structure_get_name(gst_caps_get_structure(offered, i)),
-                                                    "width", G_TYPE_INT, size.width, "height", G_TYPE_INT,
-                                                    size.height, nullptr);
+        GstStructure* structure = gst_structure_new(gst_structure_get_name(gst_caps_get_structure(offered, i)), "width",
+                                                    G_TYPE_INT, size.width, "height", G_TYPE_INT, size.height, nullptr);
         gst_caps_append_structure(sized.get(), structure);
     }
     return CapsRef(gst_caps_intersect(offered, sized.get()));

@@ -121,8 +121,7 @@ GstBusSyncReply WatchProbeBus(GstBus*, GstMessage* message, gpointer data)
 
 }  // namespace
 
-bool AddDecodedSource(const VideoSource& source, GstBin* bin, GstElement* downstream, FrameSize size,
-                      std::string* why)
+bool AddDecodedSource(const VideoSource& source, GstBin* bin, GstElement* downstream, FrameSize size, std::string* why)
 {
     GstRef<GstElement> input = CreateSourceElement(source, why);
     if (input == nullptr) {
@@ -170,9 +169,8 @@ bool ProbeFrameSize(const VideoSource& source, FrameSize* size, std::string* why
         return false;
     }
     SizeProbe probe;
-    GuardFrameSize(GST_BIN(pipeline.get()), [&probe](FrameSize size, const std::string& reason) {
-        probe.Finish(size, reason);
-    });
+    GuardFrameSize(GST_BIN(pipeline.get()),
+                   [&probe](FrameSize size, const std::string& reason) { probe.Finish(size, reason); });
     gst_bin_add(GST_BIN(pipeline.get()), sink.get());
     if (!AddDecodedSource(source, GST_BIN(pipeline.get()), sink.get(), FrameSize{}, why)) {
         return false;

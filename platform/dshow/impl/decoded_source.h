@@ -14,8 +14,7 @@ namespace dshow {
 // Adds the input's elements to bin and links its decoded video, at `size` for a camera,
 // to the sink pad of downstream, an element already in bin. False, with the reason in
 // *why, when the input cannot be opened or linked.
-bool AddDecodedSource(const VideoSource& source, GstBin* bin, GstElement* downstream, FrameSize size,
-                      std::string* why);
+bool AddDecodedSource(const VideoSource& source, GstBin* bin, GstElement* downstream, FrameSize size, std::string* why);
 
 // The size of a file's or a description's pictures, found by playing a copy of it until
 // its first picture's format is known. False, with the reason in *why, when it has no

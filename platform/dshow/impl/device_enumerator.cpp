@@ -64,8 +64,7 @@ public:
         return Answer(iid, object, {{&IID_IUnknown, this}, {&IID_IMoniker, this}});
     }
 
-    HRESULT STDMETHODCALLTYPE BindToObject(IBindCtx*, IMoniker* pmkToLeft, REFIID riidResult,
-                                           void** ppvResult) override
+    HRESULT STDMETHODCALLTYPE BindToObject(IBindCtx*, IMoniker* pmkToLeft, REFIID riidResult, void** ppvResult) override
     {
         if (ppvResult == nullptr) {
             return E_POINTER;

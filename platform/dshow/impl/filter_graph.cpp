@@ -82,7 +82,8 @@ HRESULT FilterGraph::ConnectPreview(IBaseFilter* source, IBaseFilter* intermedia
     }
     // Only filters of ours can be connected.
     const ComPtr<SourceFilter> capture = com::QueryObject<SourceFilter>(source);
-    const ComPtr<SampleGrabber> grabber = com::QueryObject<SampleGrabber>(intermediate != nullptr ? intermediate : sink);
+    const ComPtr<SampleGrabber> grabber =
+        com::QueryObject<SampleGrabber>(intermediate != nullptr ? intermediate : sink);
     const ComPtr<VideoRenderer> renderer = intermediate != nullptr ? com::QueryObject<VideoRenderer>(sink) : nullptr;
     if (!capture || !grabber || (intermediate != nullptr && !renderer)) {
         return E_INVALIDARG;

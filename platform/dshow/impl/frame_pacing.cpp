@@ -66,7 +66,8 @@ GstPadProbeReturn Pace(GstPad*, GstPadProbeInfo* info, gpointer data)
     }
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
     const GstClockTime stamp = GST_BUFFER_PTS(buffer);
-    const bool advances = GST_CLOCK_TIME_IS_VALID(stamp) && (pacing->last == GST_CLOCK_TIME_NONE || stamp > pacing->last);
+    const bool advances =
+        GST_CLOCK_TIME_IS_VALID(stamp) && (pacing->last == GST_CLOCK_TIME_NONE || stamp > pacing->last);
     if (advances) {
         pacing->last = stamp;
         return GST_PAD_PROBE_OK;

@@ -69,8 +69,8 @@ CapsRef WithinBound(GstCaps* formats, FrameSize* refused)
                 gst_structure_get_int(bound, "width", &refused->width);
                 gst_structure_get_int(bound, "height", &refused->height);
             }
-            gst_structure_set(bound, "width", GST_TYPE_INT_RANGE, 1, kMaxFrameDimension, "height",
-                              GST_TYPE_INT_RANGE, 1, kMaxFrameDimension, nullptr);
+            gst_structure_set(bound, "width", GST_TYPE_INT_RANGE, 1, kMaxFrameDimension, "height", GST_TYPE_INT_RANGE,
+                              1, kMaxFrameDimension, nullptr);
         }
         const GstCapsFeatures* features = gst_caps_get_features(formats, i);
         gst_caps_append_structure_full(bounds.get(), bound,

@@ -42,9 +42,8 @@ void StartAgain(GstElement* pipeline, gpointer data)
 {
     ChainRunning& running = **static_cast<RunningShare*>(data);
     std::lock_guard lock(running.mutex);
-    if (running.playing &&
-        !gst_element_seek_simple(pipeline, GST_FORMAT_TIME,
-                                 GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT), 0)) {
+    if (running.playing && !gst_element_seek_simple(pipeline, GST_FORMAT_TIME,
+                                                    GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT), 0)) {
         gst_element_set_state(pipeline, GST_STATE_READY);
         gst_element_set_state(pipeline, GST_STATE_PLAYING);
     }
@@ -67,8 +66,8 @@ GstBusSyncReply WatchChainBus(GstBus*, GstMessage* message, gpointer data)
         const uint64_t samples = events->grabber->samplesReceived;
         if (samples != events->samplesAtRestart.exchange(samples)) {
             // Seeking from a streaming thread is not allowed; GStreamer's own thread does it.
-            gst_element_call_async(GST_ELEMENT(GST_MESSAGE_SRC(message)), StartAgain,
-                                   new RunningShare(events->running), DeleteRunningShare);
+            gst_element_call_async(GST_ELEMENT(GST_MESSAGE_SRC(message)), StartAgain, new RunningShare(events->running),
+                                   DeleteRunningShare);
         }
     }
     gst_message_unref(message);
@@ -84,8 +83,7 @@ void DeleteChainEvents(gpointer data)
 
 StreamChain::StreamChain(GstRef<GstElement> pipeline, std::shared_ptr<ChainRunning> running)
     : pipeline_(std::move(pipeline)), running_(std::move(running))
-{
-}
+{}
 
 StreamChain::~StreamChain()
 {
@@ -110,9 +108,8 @@ std::unique_ptr<StreamChain> StreamChain::Build(const SourceFilter& source, Samp
     g_object_set(format.get(), "caps", bgr.get(), nullptr);
     GstBin* bin = GST_BIN(pipeline.get());
     // Also a source that changes its size while it runs stays within the bound.
-    GuardFrameSize(bin, [name = source.Source().friendlyName](FrameSize, const std::string& why) {
-        TellAboutSource(name, why);
-    });
+    GuardFrameSize(
+        bin, [name = source.Source().friendlyName](FrameSize, const std::string& why) { TellAboutSource(name, why); });
     gst_bin_add_many(bin, convert.get(), scale.get(), format.get(), sink.get(), nullptr);
     bool linked = gst_element_link_many(convert.get(), scale.get(), format.get(), nullptr);
     if (renderer == nullptr) {
@@ -142,8 +139,8 @@ std::unique_ptr<StreamChain> StreamChain::Build(const SourceFilter& source, Samp
     }
 
     auto running = std::make_shared<ChainRunning>();
-    auto* events = new ChainEvents{source.Source().friendlyName, RestartsAtEnd(source.Source().kind),
-                                   grabber.State(), running, {}};
+    auto* events = new ChainEvents{
+        source.Source().friendlyName, RestartsAtEnd(source.Source().kind), grabber.State(), running, {}};
     GstRef<GstBus> bus(gst_element_get_bus(pipeline.get()));
     gst_bus_set_sync_handler(bus.get(), WatchChainBus, events, DeleteChainEvents);
     return std::unique_ptr<StreamChain>(new StreamChain(std::move(pipeline), std::move(running)));

@@ -80,7 +80,7 @@ GstRef<GstElement> CreateDescribedElement(const std::string& description, std::s
     if (error != nullptr || bin == nullptr) {
         // A single word that names neither a file nor an element was most likely meant as a file.
         const bool oneWord = description.find_first_of(" \t!") == std::string::npos;
-        *why = oneWord ? "no such file, and no GStreamer element of that name"
+        *why = oneWord            ? "no such file, and no GStreamer element of that name"
                : error != nullptr ? error->message
                                   : "cannot build " + description;
         return nullptr;
@@ -136,18 +136,10 @@ GstRef<GstElement> CreateSourceElement(const VideoSource& source, std::string* w
 {
     GstRef<GstElement> element;
     switch (source.kind) {
-    case SourceKind::Camera:
-        element = TakeFloating(gst_device_create_element(source.device.get(), nullptr));
-        break;
-    case SourceKind::TestCamera:
-        element = TakeFloating(CreateTestCameraElement());
-        break;
-    case SourceKind::File:
-        element = CreateFileElement(source.location, why);
-        break;
-    case SourceKind::Description:
-        element = CreateDescribedElement(source.location, why);
-        break;
+    case SourceKind::Camera: element = TakeFloating(gst_device_create_element(source.device.get(), nullptr)); break;
+    case SourceKind::TestCamera: element = TakeFloating(CreateTestCameraElement()); break;
+    case SourceKind::File: element = CreateFileElement(source.location, why); break;
+    case SourceKind::Description: element = CreateDescribedElement(source.location, why); break;
     }
     if (element == nullptr && why->empty()) {
         *why = "cannot open " + source.friendlyName;

@@ -16,8 +16,8 @@ enum class SourceKind { Camera, TestCamera, File, Description };
 
 struct VideoSource {
     SourceKind kind;
-    std::string friendlyName;          // UTF-8
-    std::string location;              // the file's path or the launch description
+    std::string friendlyName;           // UTF-8
+    std::string location;               // the file's path or the launch description
     std::shared_ptr<GstDevice> device;  // cameras only
 };
 

@@ -9,8 +9,7 @@ END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : m_lpszTemplateName(MAKEINTRESOURCEA(nIDTemplate)), m_pParentWnd(pParentWnd)
-{
-}
+{}
 
 INT_PTR CDialog::DoModal()
 {
@@ -87,7 +86,10 @@ void CDialog::OnOK()
     if (UpdateData(TRUE)) EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
 {

@@ -2,4 +2,7 @@
 // command line first supplies its own main and calls AfxWinMain itself.
 #include "afxwin.h"
 
-int main(int argc, char** argv) { return AfxWinMain(argc, argv); }
+int main(int argc, char** argv)
+{
+    return AfxWinMain(argc, argv);
+}

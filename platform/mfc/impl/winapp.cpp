@@ -15,9 +15,15 @@ CWinApp::CWinApp(LPCTSTR lpszAppName) : m_hInstance(GetModuleHandleA(nullptr)), 
     afx::FileApp(this);
 }
 
-CWinApp::~CWinApp() { afx::UnfileApp(this); }
+CWinApp::~CWinApp()
+{
+    afx::UnfileApp(this);
+}
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
 
 int CWinApp::Run()
 {
@@ -34,11 +40,20 @@ int CWinApp::Run()
     return ExitInstance();
 }
 
-int CWinApp::ExitInstance() { return m_nExitCode; }
+int CWinApp::ExitInstance()
+{
+    return m_nExitCode;
+}
 
-HICON CWinApp::LoadIcon(UINT nIDResource) const { return LoadIcon(MAKEINTRESOURCEA(nIDResource)); }
+HICON CWinApp::LoadIcon(UINT nIDResource) const
+{
+    return LoadIcon(MAKEINTRESOURCEA(nIDResource));
+}
 
-HICON CWinApp::LoadIcon(LPCTSTR lpszResourceName) const { return ::LoadIconA(m_hInstance, lpszResourceName); }
+HICON CWinApp::LoadIcon(LPCTSTR lpszResourceName) const
+{
+    return ::LoadIconA(m_hInstance, lpszResourceName);
+}
 
 int AfxWinMain(int argc, char** argv)
 {

@@ -55,8 +55,14 @@ namespace {
 int g_loopDepth = 0;
 }  // namespace
 
-MessageLoopScope::MessageLoopScope() { ++g_loopDepth; }
-MessageLoopScope::~MessageLoopScope() { --g_loopDepth; }
+MessageLoopScope::MessageLoopScope()
+{
+    ++g_loopDepth;
+}
+MessageLoopScope::~MessageLoopScope()
+{
+    --g_loopDepth;
+}
 
 BOOL MessageLoopScope::NextMessage(MSG* message) const
 {
@@ -75,7 +81,10 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
     return &map;
 }
 
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
 
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindEntry(UINT message, UINT code, UINT id) const
 {
@@ -142,36 +151,66 @@ HWND CWnd::Detach()
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
     if (!Attach(hWnd)) return FALSE;
-    m_pfnSuper = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    m_pfnSuper =
+        reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     return TRUE;
 }
 
-BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
+BOOL CWnd::DestroyWindow()
+{
+    return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
+}
 
-CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
+CWnd* CWnd::GetDlgItem(int nID) const
+{
+    return FromHandle(::GetDlgItem(m_hWnd, nID));
+}
 
 void CWnd::GetClientRect(LPRECT lpRect) const
 {
     if (!::GetClientRect(m_hWnd, lpRect) && lpRect) *lpRect = RECT{0, 0, 0, 0};
 }
 
-BOOL CWnd::IsIconic() const { return ::IsIconic(m_hWnd); }
-BOOL CWnd::EnableWindow(BOOL bEnable) { return ::EnableWindow(m_hWnd, bEnable); }
-BOOL CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-BOOL CWnd::ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
+BOOL CWnd::IsIconic() const
+{
+    return ::IsIconic(m_hWnd);
+}
+BOOL CWnd::EnableWindow(BOOL bEnable)
+{
+    return ::EnableWindow(m_hWnd, bEnable);
+}
+BOOL CWnd::IsWindowEnabled() const
+{
+    return ::IsWindowEnabled(m_hWnd);
+}
+BOOL CWnd::ShowWindow(int nCmdShow)
+{
+    return ::ShowWindow(m_hWnd, nCmdShow);
+}
 
 UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer)
 {
     return m_hWnd ? ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer) : 0;
 }
 
-BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return m_hWnd ? ::KillTimer(m_hWnd, nIDEvent) : FALSE; }
-void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
+{
+    return m_hWnd ? ::KillTimer(m_hWnd, nIDEvent) : FALSE;
+}
+void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase)
+{
+    ::InvalidateRect(m_hWnd, lpRect, bErase);
+}
 
-CDC* CWnd::GetDC() { return CDC::FromHandle(::GetDC(m_hWnd)); }
+CDC* CWnd::GetDC()
+{
+    return CDC::FromHandle(::GetDC(m_hWnd));
+}
 
-int CWnd::ReleaseDC(CDC* pDC) { return pDC ? ::ReleaseDC(m_hWnd, pDC->m_hDC) : 0; }
+int CWnd::ReleaseDC(CDC* pDC)
+{
+    return pDC ? ::ReleaseDC(m_hWnd, pDC->m_hDC) : 0;
+}
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -189,7 +228,10 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
         SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
 }
 
-CMenu* CWnd::GetSystemMenu(BOOL bRevert) const { return CMenu::FromHandle(::GetSystemMenu(m_hWnd, bRevert)); }
+CMenu* CWnd::GetSystemMenu(BOOL bRevert) const
+{
+    return CMenu::FromHandle(::GetSystemMenu(m_hWnd, bRevert));
+}
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -210,7 +252,10 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     return TRUE;
 }
 
-BOOL CWnd::OnCommand(WPARAM wParam, LPARAM) { return OnCmdMsg(LOWORD(wParam), HIWORD(wParam)); }
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM)
+{
+    return OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
+}
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -218,7 +263,10 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
-LRESULT CWnd::Default() { return DefWindowProc(g_current.message, g_current.wParam, g_current.lParam); }
+LRESULT CWnd::Default()
+{
+    return DefWindowProc(g_current.message, g_current.wParam, g_current.lParam);
+}
 
 void CWnd::DoDataExchange(CDataExchange*) {}
 
@@ -229,10 +277,22 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
     return TRUE;
 }
 
-void CWnd::OnPaint() { Default(); }
-void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
-void CWnd::OnTimer(UINT_PTR) { Default(); }
-HCURSOR CWnd::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
+void CWnd::OnPaint()
+{
+    Default();
+}
+void CWnd::OnSysCommand(UINT, LPARAM)
+{
+    Default();
+}
+void CWnd::OnTimer(UINT_PTR)
+{
+    Default();
+}
+HCURSOR CWnd::OnQueryDragIcon()
+{
+    return reinterpret_cast<HCURSOR>(Default());
+}
 
 void CWnd::OnWindowGone()
 {
@@ -259,13 +319,22 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 
 // ---- CDC, CPaintDC, CMenu
 
-CDC* CDC::FromHandle(HDC hDC) { return hDC ? TemporaryContexts().For(hDC, &CDC::m_hDC) : nullptr; }
+CDC* CDC::FromHandle(HDC hDC)
+{
+    return hDC ? TemporaryContexts().For(hDC, &CDC::m_hDC) : nullptr;
+}
 
 CPaintDC::CPaintDC(CWnd* pWnd) : m_ps{}, m_hWnd(pWnd ? pWnd->m_hWnd : nullptr)
 {
     m_hDC = ::BeginPaint(m_hWnd, &m_ps);
 }
 
-CPaintDC::~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); }
+CPaintDC::~CPaintDC()
+{
+    ::EndPaint(m_hWnd, &m_ps);
+}
 
-CMenu* CMenu::FromHandle(HMENU hMenu) { return hMenu ? TemporaryMenus().For(hMenu, &CMenu::m_hMenu) : nullptr; }
+CMenu* CMenu::FromHandle(HMENU hMenu)
+{
+    return hMenu ? TemporaryMenus().For(hMenu, &CMenu::m_hMenu) : nullptr;
+}

@@ -74,7 +74,7 @@ struct StringResource {
 // A hexadecimal digit picks a palette colour, '.' is transparent (the icon's mask).
 // Rows that are missing or short, and other characters, are transparent.
 struct IconImage {
-    int size;  // width and height in pixels: 32 or 16
+    int size;                // width and height in pixels: 32 or 16
     const RGBQUAD* palette;  // 16 colours
     const char* const* rows;
 };

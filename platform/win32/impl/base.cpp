@@ -23,7 +23,10 @@ DWORD GetTickCount()
     return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(::syscall(SYS_gettid)); }
+DWORD GetCurrentThreadId()
+{
+    return static_cast<DWORD>(::syscall(SYS_gettid));
+}
 
 HMODULE GetModuleHandleA(LPCSTR lpModuleName)
 {

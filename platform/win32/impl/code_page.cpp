@@ -38,8 +38,14 @@ int EncodeUtf8(uint32_t c, char out[4])
 
 }  // namespace
 
-DWORD GetLastError() { return t_lastError; }
-void SetLastError(DWORD error) { t_lastError = error; }
+DWORD GetLastError()
+{
+    return t_lastError;
+}
+void SetLastError(DWORD error)
+{
+    t_lastError = error;
+}
 
 int WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int cchWideChar, LPSTR lpMultiByteStr,
                         int cbMultiByte, LPCSTR, BOOL* lpUsedDefaultChar)

@@ -14,5 +14,4 @@ struct Icon {
 };
 const Icon* FindIcon(HICON icon);
 
-
 }  // namespace win32::detail

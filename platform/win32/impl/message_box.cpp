@@ -18,7 +18,10 @@ MessageBoxHandler g_handler;
 MessageBoxHandler g_desktopBox;
 TerminalGloss g_gloss;
 
-bool IsQuestion(UINT type) { return (type & MB_TYPEMASK) == MB_YESNO || (type & MB_TYPEMASK) == MB_YESNOCANCEL; }
+bool IsQuestion(UINT type)
+{
+    return (type & MB_TYPEMASK) == MB_YESNO || (type & MB_TYPEMASK) == MB_YESNOCANCEL;
+}
 
 // With nobody at a desktop: a question goes to the terminal when there is one; otherwise,
 // and for boxes that only inform, the text goes to standard error and the answer is No.
@@ -89,9 +92,8 @@ int ScriptedAnswers::Answer(const std::string& text, const std::string& caption,
 
 MessageBoxHandler ScriptedAnswers::Handler()
 {
-    return [this](const std::string& text, const std::string& caption, UINT type) {
-        return Answer(text, caption, type);
-    };
+    return
+        [this](const std::string& text, const std::string& caption, UINT type) { return Answer(text, caption, type); };
 }
 
 }  // namespace win32

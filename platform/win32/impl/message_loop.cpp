@@ -52,7 +52,10 @@ bool InRange(UINT message, UINT first, UINT last)
     return (first == 0 && last == 0) || (message >= first && message <= last);
 }
 
-bool ForWindow(HWND hwnd, HWND filter) { return filter == nullptr || hwnd == filter || IsDescendant(filter, hwnd); }
+bool ForWindow(HWND hwnd, HWND filter)
+{
+    return filter == nullptr || hwnd == filter || IsDescendant(filter, hwnd);
+}
 
 MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -33,7 +33,10 @@ HDC MakeContext(HWND hwnd, const QRect& clip, bool forPaint)
 }
 
 // Coordinates far outside any window are brought in, so that no arithmetic on them overflows.
-int Bounded(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, -(1 << 24), 1 << 24)); }
+int Bounded(int64_t value)
+{
+    return static_cast<int>(std::clamp<int64_t>(value, -(1 << 24), 1 << 24));
+}
 
 // The pixels from (left, top) up to but not including (right, bottom).
 QRect PixelRect(int64_t left, int64_t top, int64_t right, int64_t bottom)
@@ -42,7 +45,10 @@ QRect PixelRect(int64_t left, int64_t top, int64_t right, int64_t bottom)
     return QRect(QPoint(Bounded(left), Bounded(top)), QPoint(Bounded(right) - 1, Bounded(bottom) - 1));
 }
 
-QRect ToQRect(const RECT& rect) { return PixelRect(rect.left, rect.top, rect.right, rect.bottom); }
+QRect ToQRect(const RECT& rect)
+{
+    return PixelRect(rect.left, rect.top, rect.right, rect.bottom);
+}
 
 RECT ToRECT(const QRect& rect)
 {
@@ -95,8 +101,8 @@ __attribute__((target("avx2"))) void CopyRowOpaqueAvx2(const uint8_t* row, int64
     int64_t x = 0;
     for (; x + 10 <= count; x += 8) {  // the loads reach 28 bytes into the run's 24
         const uint8_t* bytes = row + 3 * x;
-        const __m256i pixels = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(bytes + 12),
-                                                   reinterpret_cast<const __m128i*>(bytes));
+        const __m256i pixels =
+            _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(bytes + 12), reinterpret_cast<const __m128i*>(bytes));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(line + x),
                             _mm256_or_si256(_mm256_shuffle_epi8(pixels, spread), opaque));
     }
@@ -227,8 +233,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, 
     }
     const BITMAPINFOHEADER& header = lpbmi->bmiHeader;
     if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biPlanes != 1 || header.biBitCount != 24 ||
-        header.biCompression != BI_RGB || header.biWidth <= 0 || header.biHeight == 0 ||
-        header.biHeight == INT32_MIN) {
+        header.biCompression != BI_RGB || header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == INT32_MIN) {
         return 0;
     }
     const int64_t width = header.biWidth;

@@ -111,7 +111,10 @@ const char* FindVersionString(const char* key)
 
 namespace detail {
 
-const Icon* FindIcon(HICON icon) { return OnGuiThread() ? Icons().Find(icon) : nullptr; }
+const Icon* FindIcon(HICON icon)
+{
+    return OnGuiThread() ? Icons().Find(icon) : nullptr;
+}
 
 }  // namespace detail
 }  // namespace win32
@@ -158,11 +161,9 @@ int GetSystemMetrics(int nIndex)
 {
     switch (nIndex) {
     case SM_CXICON:
-    case SM_CYICON:
-        return 32;
+    case SM_CYICON: return 32;
     case SM_CXSMICON:
-    case SM_CYSMICON:
-        return 16;
+    case SM_CYSMICON: return 16;
     }
     return 0;
 }

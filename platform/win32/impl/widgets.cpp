@@ -29,7 +29,10 @@ DialogWidget::DialogWidget(HWND hwnd, QWidget* owner, Qt::WindowFlags flags) : C
     setFocusPolicy(Qt::ClickFocus);
 }
 
-void DialogWidget::WatchKeysOf(QWidget* control) { control->installEventFilter(this); }
+void DialogWidget::WatchKeysOf(QWidget* control)
+{
+    control->installEventFilter(this);
+}
 
 void DialogWidget::closeEvent(QCloseEvent* event)
 {

@@ -54,8 +54,7 @@ QWidget* MakeWidget(const Window& window, QWidget* parentWidget)
         });
         return button;
     }
-    case WindowKind::Static:
-        return new CanvasWidget(window.handle, parentWidget);
+    case WindowKind::Static: return new CanvasWidget(window.handle, parentWidget);
     }
     return nullptr;
 }
@@ -191,9 +190,7 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow)
         window->style |= WS_VISIBLE;
         if (widget->isWindow()) widget->showMinimized();
         break;
-    default:
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return wasVisible;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return wasVisible;
     }
     if (widget->isWindow()) widget->activateWindow();
     if (!wasVisible) InvalidateWhole(*window);
@@ -280,24 +277,15 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_ERASEBKGND:
-    case WM_ICONERASEBKGND:
-        return FillWithButtonFace(reinterpret_cast<HDC>(wParam));
+    case WM_ICONERASEBKGND: return FillWithButtonFace(reinterpret_cast<HDC>(wParam));
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {
-        case SC_CLOSE:
-            SendMessageA(hWnd, WM_CLOSE, 0, 0);
-            break;
-        case SC_MINIMIZE:
-            ShowWindow(hWnd, SW_MINIMIZE);
-            break;
-        case SC_RESTORE:
-            ShowWindow(hWnd, SW_RESTORE);
-            break;
+        case SC_CLOSE: SendMessageA(hWnd, WM_CLOSE, 0, 0); break;
+        case SC_MINIMIZE: ShowWindow(hWnd, SW_MINIMIZE); break;
+        case SC_RESTORE: ShowWindow(hWnd, SW_RESTORE); break;
         }
         return 0;
-    case WM_CLOSE:
-        DestroyWindow(hWnd);
-        return 0;
+    case WM_CLOSE: DestroyWindow(hWnd); return 0;
     case WM_SETICON: {
         HICON& slot = wParam == ICON_BIG ? window->bigIcon : window->smallIcon;
         const HICON previous = slot;
@@ -308,8 +296,7 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         if (window->widget) window->widget->setWindowIcon(icon);
         return reinterpret_cast<LRESULT>(previous);
     }
-    case WM_GETICON:
-        return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? window->bigIcon : window->smallIcon);
+    case WM_GETICON: return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? window->bigIcon : window->smallIcon);
     }
     return 0;
 }

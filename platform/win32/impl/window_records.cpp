@@ -40,7 +40,10 @@ std::vector<HWND> ChildrenOf(HWND parent)
     return children;
 }
 
-std::vector<HWND> AllWindows() { return OnGuiThread() ? Windows().Handles() : std::vector<HWND>(); }
+std::vector<HWND> AllWindows()
+{
+    return OnGuiThread() ? Windows().Handles() : std::vector<HWND>();
+}
 
 bool IsDescendant(HWND ancestor, HWND hwnd)
 {
@@ -88,7 +91,10 @@ HWND NextWindowToPaint(HWND filter)
 
 using namespace win32::detail;
 
-BOOL IsWindow(HWND hWnd) { return FindWindowRecord(hWnd) != nullptr; }
+BOOL IsWindow(HWND hWnd)
+{
+    return FindWindowRecord(hWnd) != nullptr;
+}
 
 BOOL IsWindowVisible(HWND hWnd)
 {

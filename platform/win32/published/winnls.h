@@ -18,5 +18,5 @@ void SetLastError(DWORD error);
 // cchWideChar -1 converts up to and including the terminator. With cbMultiByte 0 the
 // result is the number of bytes needed. When the buffer is too small, as many whole
 // characters as fit are written and the result is 0 (ERROR_INSUFFICIENT_BUFFER).
-int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
-                        LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar, BOOL* lpUsedDefaultChar);
+int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar, LPSTR lpMultiByteStr,
+                        int cbMultiByte, LPCSTR lpDefaultChar, BOOL* lpUsedDefaultChar);
