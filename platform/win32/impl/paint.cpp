@@ -238,7 +238,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, 
     }
     const int64_t width = header.biWidth;
     const int64_t rows = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
-    const int64_t stride = (width * 3 + 3) / 4 * 4;
+    const int64_t stride = DibStride(header.biWidth);
     // A stated buffer size smaller than the rows it must hold is inconsistent.
     if (header.biSizeImage != 0 && static_cast<int64_t>(header.biSizeImage) < stride * rows) return 0;
     const auto* bits = static_cast<const uint8_t*>(lpBits);
