@@ -39,7 +39,6 @@ void CCaptureDialog::OnTimer(UINT_PTR /*nIDEvent*/)
         ResizeImage(s_cameraFrame, m_displayImage, kDisplayWidth, kDisplayHeight);
 
         LogoPlacement logo;
-        const DibImage* outputSource = &s_cameraFrame;
         if (m_intercept != 0 && m_logoPlacer) {
             // By skin colour: the centroid of the skin mask less the placement frame's half
             // size, truncated toward zero; or on faces, when chosen (locate/).
@@ -48,13 +47,12 @@ void CCaptureDialog::OnTimer(UINT_PTR /*nIDEvent*/)
             int y = 0;
             if (m_logoPlacer->OneFrameSizedLogo(&x, &y)) {
                 logo = LogoPlacement{&m_logoFrames[s_logoIndex], x, y, kLogoKey};
-            } else {
-                // Scaled logos on faces: outputs of another size are made from the display
-                // image, so that every face stays covered there too.
-                outputSource = &m_displayImage;
+            } else if (!m_logoPlacer->Logos().empty()) {
+                // Scaled logos on faces: outputs of another size scale each of them again.
+                logo = LogoPlacement{&m_logoFrames[s_logoIndex], 0, 0, kLogoKey, m_logoPlacer->Logos()};
             }
         }
-        FrameOutputs().HandOver(m_displayImage, *outputSource, logo);
+        FrameOutputs().HandOver(m_displayImage, s_cameraFrame, logo);
 
         InvalidateRect(&m_displayRect, FALSE);
         s_busy = 0;

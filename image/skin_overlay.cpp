@@ -73,3 +73,33 @@ void KeyedBlit(DibImage& destination, const DibImage& source, int x, int y, BgrP
                           static_cast<int32_t>(endColumn - firstColumn), key);
     }
 }
+
+void ScaledKeyedBlit(DibImage& destination, const DibImage& source, const ImageRect& rect, BgrPixel key,
+                     std::span<int32_t> columns)
+{
+    if (!HasPixels(destination) || !HasPixels(source) || rect.width <= 0 || rect.height <= 0 || columns.empty()) {
+        return;
+    }
+    const int64_t firstColumn = std::clamp<int64_t>(rect.x, 0, destination.Width());
+    const int64_t endColumn = std::clamp<int64_t>(int64_t{rect.x} + rect.width, 0, destination.Width());
+    const int64_t firstRow = std::clamp<int64_t>(rect.y, 0, destination.Height());
+    const int64_t endRow = std::clamp<int64_t>(int64_t{rect.y} + rect.height, 0, destination.Height());
+    const auto isKey = [key](const BgrPixel& pixel) {
+        return pixel.b == key.b && pixel.g == key.g && pixel.r == key.r;
+    };
+    for (int64_t start = firstColumn; start < endColumn; start += static_cast<int64_t>(columns.size())) {
+        const int64_t count = std::min<int64_t>(static_cast<int64_t>(columns.size()), endColumn - start);
+        // The source column of each drawn column of this run, worked out once for every row.
+        for (int64_t i = 0; i < count; ++i) {
+            columns[static_cast<size_t>(i)] = static_cast<int32_t>((start + i - rect.x) * source.Width() / rect.width);
+        }
+        for (int64_t row = firstRow; row < endRow; ++row) {
+            const uint8_t* from = source.Row(static_cast<int32_t>((row - rect.y) * source.Height() / rect.height));
+            BgrPixel* to = PixelAt(destination.Row(static_cast<int32_t>(row)), start);
+            for (int64_t i = 0; i < count; ++i) {
+                const BgrPixel pixel = *PixelAt(from, columns[static_cast<size_t>(i)]);
+                if (!isKey(pixel)) to[i] = pixel;
+            }
+        }
+    }
+}

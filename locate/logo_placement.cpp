@@ -70,24 +70,9 @@ void DrawLogo(DibImage& destination, const DibImage& frame, const LogoRect& plac
         KeyedBlit(destination, frame, placement.x, placement.y, key);
         return;
     }
-    if (!HasPixels(destination) || !HasPixels(frame) || placement.width <= 0 || placement.height <= 0) return;
-    const Span columns = Clip(placement.x, std::min(placement.width, kLargestLogo), destination.Width());
-    const Span rows = Clip(placement.y, placement.height, destination.Height());
-    // The frame column of each drawn column, worked out once for every row.
-    std::array<int32_t, kLargestLogo> sourceColumns;
-    for (int64_t column = columns.first; column < columns.end; ++column) {
-        sourceColumns[column - columns.first] =
-            static_cast<int32_t>((column - placement.x) * frame.Width() / placement.width);
-    }
-    for (int64_t row = rows.first; row < rows.end; ++row) {
-        const int64_t sourceRow = (row - placement.y) * frame.Height() / placement.height;
-        const uint8_t* source = frame.Row(static_cast<int32_t>(sourceRow));
-        BgrPixel* target = PixelAt(destination.Row(static_cast<int32_t>(row)), columns.first);
-        for (int64_t i = 0; i < columns.end - columns.first; ++i) {
-            const BgrPixel pixel = *PixelAt(source, sourceColumns[i]);
-            if (!IsKey(pixel, key)) target[i] = pixel;
-        }
-    }
+    // A display's columns fit in one run.
+    std::array<int32_t, kLargestLogo> columns;
+    ScaledKeyedBlit(destination, frame, placement, key, columns);
 }
 
 int64_t RegionCentroid(const DibImage& image, BgrPixel colour, const FaceBox& region, double& x, double& y)

@@ -7,6 +7,7 @@
 
 #include "image/dib_image.h"
 #include "image/pixel.h"
+#include "image/skin_overlay.h"
 
 struct FaceBox {
     int x = 0, y = 0, width = 0, height = 0;
@@ -14,9 +15,7 @@ struct FaceBox {
 
 // The logo frame drawn with its top-left corner at (x, y): at its own size when width and
 // height are 0, else scaled into that rectangle.
-struct LogoRect {
-    int x = 0, y = 0, width = 0, height = 0;
-};
+using LogoRect = ImageRect;
 
 // A logo frame's size and the size of its drawn part: the box around every pixel that is
 // not the key colour.
@@ -37,8 +36,8 @@ constexpr int kLargestLogo = 1024;
 LogoRect CoverPlacement(const LogoShape& shape, double centreX, double centreY, int faceWidth, int faceHeight);
 
 // Draws frame at placement on destination, skipping key pixels and pixels outside
-// destination; at the frame's own size this is KeyedBlit, byte for byte, scaled each drawn
-// pixel takes its nearest frame pixel, over at most kLargestLogo columns.
+// destination; at the frame's own size this is KeyedBlit, byte for byte, scaled it is
+// ScaledKeyedBlit.
 void DrawLogo(DibImage& destination, const DibImage& frame, const LogoRect& placement, BgrPixel key);
 
 // The mean column and row of the pixels equal to colour inside region (clipped to the

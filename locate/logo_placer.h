@@ -29,6 +29,8 @@ public:
     // True, with its top-left corner, when the last Draw drew one logo at the frame's own
     // size (as the skin placement always does).
     bool OneFrameSizedLogo(int* x, int* y) const;
+    // Where the last Draw drew the frame, as DrawLogo takes it.
+    const std::vector<LogoRect>& Logos() const { return logos_; }
 
 private:
     SkinRange range_;

@@ -72,6 +72,7 @@ const DibImage* ScaledFrame::Compose(const DibImage& display, const DibImage& ca
         if (camera.ImageSize() <= 0 && size_.camera) return nullptr;
         if (picture_.SetSize(width, height) != 0 || !picture_.HasRows()) return nullptr;
         std::memset(picture_.Bits(), 0, static_cast<size_t>(picture_.ImageSize()));
+        columns_.assign(static_cast<size_t>(width), 0);
     }
     // Enlarging leaves the last row and column, whose source points lack neighbours,
     // unwritten: black, rather than what the last logo left there. Without a camera frame
@@ -83,10 +84,19 @@ const DibImage* ScaledFrame::Compose(const DibImage& display, const DibImage& ca
     if (logo.frame != nullptr && logo.frame->ImageSize() > 0 && display.Width() > 0 && display.Height() > 0) {
         const int width = picture_.Width();
         const int height = picture_.Height();
-        const DibImage& scaled = Scaled(*logo.frame, ScaleDown(logo.frame->Width(), width, display.Width()),
-                                        ScaleDown(logo.frame->Height(), height, display.Height()));
-        KeyedBlit(picture_, scaled, ScaleDown(logo.x, width, display.Width()),
-                  ScaleDown(logo.y, height, display.Height()), logo.key);
+        const auto scale = [&](const ImageRect& rect) {
+            return ImageRect{ScaleDown(rect.x, width, display.Width()), ScaleDown(rect.y, height, display.Height()),
+                             ScaleDown(rect.width, width, display.Width()),
+                             ScaleDown(rect.height, height, display.Height())};
+        };
+        if (logo.scaled.empty()) {
+            const ImageRect at = scale(ImageRect{logo.x, logo.y, logo.frame->Width(), logo.frame->Height()});
+            KeyedBlit(picture_, Scaled(*logo.frame, at.width, at.height), at.x, at.y, logo.key);
+        }
+        // Logos scaled on the display are scaled from the frame again, each to its own
+        // size, so that no size is kept from tick to tick.
+        for (const ImageRect& rect : logo.scaled)
+            ScaledKeyedBlit(picture_, *logo.frame, scale(rect), logo.key, columns_);
     }
     return &picture_;
 }

@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <cstring>
+#include <random>
+#include <vector>
 
 #include "tests/image/reference_ops.h"
 
@@ -203,6 +205,20 @@ TEST(KeyedBlitTest, EmptyImagesAreLeftAlone)
     DibImage empty;
     KeyedBlit(empty, Filled(4, 4, 3), 0, 0, kBlue);
     EXPECT_EQ(nullptr, empty.Bits());
+}
+
+TEST(ScaledKeyedBlitTest, RunsOfAShortWorkingSpaceDrawWhatOneRunDraws)
+{
+    std::mt19937 random(7);
+    const DibImage logo = image_test::RandomImage(13, 9, random, 3);  // a few colours, one of them the key
+    std::vector<int32_t> wide(50), narrow(3);
+    for (const ImageRect rect : {ImageRect{-7, -3, 61, 25}, ImageRect{45, 15, 9, 4},
+                                 ImageRect{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, ImageRect{INT_MAX, 0, INT_MAX, 5}}) {
+        DibImage whole = Filled(50, 20, 200), runs = whole;
+        ScaledKeyedBlit(whole, logo, rect, PixelOf(logo, 0, 0), wide);
+        ScaledKeyedBlit(runs, logo, rect, PixelOf(logo, 0, 0), narrow);
+        EXPECT_TRUE(SameImage(whole, runs)) << rect.x << "," << rect.y;
+    }
 }
 
 }  // namespace

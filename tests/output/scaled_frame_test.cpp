@@ -2,8 +2,11 @@
 // the logo scaled and placed with it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "output/scaled_frame.h"
 
@@ -134,6 +137,62 @@ TEST(ScaledFrameTest, EnlargingLeavesNoLogoBehindOnTheEdge)
     picture = frame.Compose(display, camera, {});
     EXPECT_TRUE(At(*picture, 31, 23) == (BgrPixel{0, 0, 0}));
     EXPECT_TRUE(At(*picture, 28, 20) == At(camera, 14, 10));
+}
+
+// value x to / from, rounded down, worked out in the plainest way.
+int Floor(int value, int to, int from)
+{
+    return static_cast<int>(std::floor(static_cast<double>(value) * to / from));
+}
+
+// What the outputs should get with logos on faces: the camera frame resized (the picture
+// with no logo), and pixel by pixel of each face's rectangle scaled to the output, the
+// logo's nearest pixel unless it is the key.
+DibImage Expected(const DibImage& resized, const Pictures& pictures, const std::vector<ImageRect>& faces)
+{
+    DibImage expected = resized;
+    const DibImage& logo = pictures.logo;
+    const int width = expected.Width(), height = expected.Height();
+    const int displayWidth = pictures.display.Width(), displayHeight = pictures.display.Height();
+    for (const ImageRect& face : faces) {
+        const int left = Floor(face.x, width, displayWidth), top = Floor(face.y, height, displayHeight);
+        const int across = Floor(face.width, width, displayWidth), down = Floor(face.height, height, displayHeight);
+        for (int y = std::max(0, top); y < std::min(height, top + down); ++y) {
+            for (int x = std::max(0, left); x < std::min(width, left + across); ++x) {
+                const BgrPixel pixel = At(logo, (x - left) * logo.Width() / across, (y - top) * logo.Height() / down);
+                if (!(pixel == kKey)) std::memcpy(expected.Row(y) + 3 * x, &pixel, 3);
+            }
+        }
+    }
+    return expected;
+}
+
+TEST(ScaledFrameTest, EachFacesLogoIsScaledAgainOntoTheResizedCameraFrame)
+{
+    Pictures pictures(320, 240, 640, 480, 40);
+    for (int y = 0; y < 40; ++y) std::memcpy(pictures.logo.Row(y) + 3 * 30, &kKey, 3);  // a keyed column
+    // Two faces inside, one past the left and bottom edges, one past the right, and the
+    // empty rectangle of a logo without a drawn part.
+    const std::vector<ImageRect> faces{
+        {40, 30, 90, 110}, {200, 100, 64, 60}, {-20, 180, 81, 90}, {250, 10, 100, 70}, {0, 0, -1, -1}};
+    // Twice the size, factors that are no fractions of small numbers, and more than 1024
+    // columns for one logo (24 times across).
+    for (const OutputSize size : {OutputSize{640, 480}, OutputSize{461, 347}, OutputSize{7680, 960}}) {
+        SCOPED_TRACE(::testing::Message() << size.width << "x" << size.height);
+        ScaledFrame frame;
+        frame.SetSize(size);
+        const DibImage resized = *frame.Compose(pictures.display, pictures.camera, {});
+        const DibImage expected = Expected(resized, pictures, faces);
+        const DibImage* picture =
+            frame.Compose(pictures.display, pictures.camera, LogoPlacement{&pictures.logo, 0, 0, kKey, faces});
+        ASSERT_NE(nullptr, picture);
+        ASSERT_EQ(size.width, picture->Width());
+        ASSERT_EQ(size.height, picture->Height());
+        EXPECT_EQ(0, std::memcmp(expected.Bits(), picture->Bits(), static_cast<size_t>(expected.ImageSize())));
+        // The next tick with no face held: the camera frame alone, no logo left behind.
+        picture = frame.Compose(pictures.display, pictures.camera, {});
+        EXPECT_EQ(0, std::memcmp(resized.Bits(), picture->Bits(), static_cast<size_t>(resized.ImageSize())));
+    }
 }
 
 }  // namespace
