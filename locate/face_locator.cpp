@@ -145,14 +145,18 @@ void FaceLocator::TakeDetection(const DibImage& mask)
             return cx >= heldBox.x && cx < heldBox.x + heldBox.width && cy >= heldBox.y &&
                    cy < heldBox.y + heldBox.height;
         });
-        if (!foundAgain) tracks.push_back(held);
+        if (!foundAgain) {
+            tracks.push_back(held);
+            tracks.back().missed = true;
+        }
     }
     tracks_ = std::move(tracks);
 }
 
 FaceLocator::Track FaceLocator::StartTrack(const FaceBox& face, TimePoint found, const DibImage& mask) const
 {
-    Track track{face.width, face.height, face.x + face.width / 2.0, face.y + face.height / 2.0, false, 0, 0, found};
+    Track track{face.width, face.height, face.x + face.width / 2.0, face.y + face.height / 2.0, false, 0, 0,
+                found,      false};
     double skinX = 0, skinY = 0;
     const int64_t skin = RegionCentroid(mask, SkinLocator::kSkinPixel,
                                         FollowRegion(face.width, face.height, track.x, track.y), skinX, skinY);
@@ -181,7 +185,10 @@ void FaceLocator::Locate(const DibImage& display, std::vector<LogoRect>& logos)
     const DibImage& mask = skin_.MakeMask(display);
     TakeDetection(mask);
     const TimePoint now = settings_.now();
-    std::erase_if(tracks_, [&](const Track& t) { return now - t.lastFound > settings_.holdTime; });
+    std::erase_if(tracks_, [&](const Track& t) {
+        const auto since = now - t.lastFound;
+        return since > kLongestHolds * settings_.holdTime || (t.missed && since > settings_.holdTime);
+    });
     if (tracks_.empty()) {
         skin_.PlaceOnMask(logos);
         return;

@@ -1,8 +1,10 @@
 // The face locator: a logo over every face a detector finds, up to kMostFaces, each scaled
 // to cover its face. The detector runs on a worker thread on the newest display image it
 // is given, at its own pace; a tick never waits for it and only reads its latest result.
-// Between detections each logo follows its face's skin; a face that is not found again is
-// held for holdTime, and with no face the logo goes back to the skin locator's placement.
+// Between detections each logo follows its face's skin; a face that a later detection does
+// not find again is held until holdTime after it was last found (however long the
+// detections take, a face is never dropped for want of one, up to kLongestHolds holds),
+// and with no face the logo goes back to the skin locator's placement.
 // The detector is made on the worker thread, as making one can take a while. A detector
 // that cannot be made, or that fails, is not asked again: the skin placement takes over,
 // with one message on standard error.
@@ -28,6 +30,9 @@ void KeepLargestFaces(std::vector<FaceBox>& faces);
 // A detection starts at most this often, and never more often than keeps the detector
 // under a tenth of one core.
 constexpr double kDetectionIntervalMs = 200;
+// A face that no detection has come back on since it was found (a detector slowed down by
+// a busy machine) is dropped after this many hold times all the same.
+constexpr int kLongestHolds = 4;
 
 struct FaceLocatorSettings {
     std::chrono::steady_clock::duration detectionInterval =
@@ -65,6 +70,7 @@ private:
         bool followsSkin;
         double offsetX, offsetY;
         TimePoint lastFound;
+        bool missed = false;  // a detection since lastFound came back without it
     };
     struct Detection {
         std::vector<FaceBox> faces;
