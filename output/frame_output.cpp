@@ -9,6 +9,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include "block_lender.h"
 #include "gst_support.h"
 
 namespace {
@@ -55,49 +56,11 @@ GstPadProbeReturn CountPassed(GstPad*, GstPadProbeInfo*, gpointer passed)
 
 }  // namespace
 
-// Pixel blocks of one frame's size, reused: a frame handed over is copied into a block
-// that an earlier frame has given back, so that a tick neither allocates nor touches new
-// pages. A buffer that borrows a block gives it back when GStreamer is done with it, and
-// keeps the blocks alive until then.
+// Reused pixel blocks of one frame's size: a tick copies its frame into a block that an
+// earlier frame has given back, and neither allocates nor touches new pages.
 struct FrameOutput::Blocks {
-    struct Loan {
-        std::unique_ptr<uint8_t[]> block;
-        std::shared_ptr<Blocks> lender;  // set while lent
-    };
-
-    explicit Blocks(size_t bytes) : bytes(bytes) {}
-
-    // A buffer holding the frame, its rows top first: GStreamer's BGR rows have the
-    // bitmap's stride, only their order is the other way.
-    GstBuffer* Copy(const std::shared_ptr<Blocks>& self, const DibImage& frame)
-    {
-        std::unique_ptr<Loan> loan;
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            if (!spare.empty()) {
-                loan = std::move(spare.back());
-                spare.pop_back();
-            }
-        }
-        if (!loan) loan.reset(new Loan{std::unique_ptr<uint8_t[]>(new uint8_t[bytes]), nullptr});
-        loan->lender = self;
-        uint8_t* data = loan->block.get();
-        const size_t stride = bytes / static_cast<size_t>(frame.Height());
-        for (int32_t row = 0; row < frame.Height(); ++row) std::memcpy(data + stride * row, frame.Row(row), stride);
-        return gst_buffer_new_wrapped_full(GstMemoryFlags(0), data, bytes, 0, bytes, loan.release(), GiveBack);
-    }
-
-    static void GiveBack(gpointer data)
-    {
-        std::unique_ptr<Loan> loan(static_cast<Loan*>(data));
-        const std::shared_ptr<Blocks> blocks = std::move(loan->lender);
-        const std::lock_guard<std::mutex> lock(blocks->mutex);
-        blocks->spare.push_back(std::move(loan));
-    }
-
-    const size_t bytes;
-    std::mutex mutex;
-    std::vector<std::unique_ptr<Loan>> spare;
+    struct NoNote {};
+    std::shared_ptr<dshow::BlockLender<NoNote>> lender;
 };
 
 std::unique_ptr<FrameOutput> FrameOutput::Open(const std::string& name, const std::string& tail, int fileFd,
@@ -173,11 +136,16 @@ void FrameOutput::Push(const DibImage& frame, uint64_t time, uint64_t duration)
                                                       G_TYPE_INT, width_, "height", G_TYPE_INT, height_, "framerate",
                                                       GST_TYPE_FRACTION, 0, 1, nullptr));
         gst_app_src_set_caps(GST_APP_SRC(source_), caps.get());
-        blocks_ = std::make_shared<Blocks>(static_cast<size_t>(frame.ImageSize()));
+        blocks_.reset(new Blocks{dshow::BlockLender<Blocks::NoNote>::Make(static_cast<size_t>(frame.ImageSize()))});
     }
     if (frame.Width() != width_ || frame.Height() != height_) return;
 
-    GstBuffer* buffer = blocks_->Copy(blocks_, frame);
+    // GStreamer's BGR rows have the bitmap's stride, only their order is the other way.
+    dshow::BlockLender<Blocks::NoNote>& lender = *blocks_->lender;
+    auto block = lender.Take();
+    const size_t stride = lender.Bytes() / static_cast<size_t>(height_);
+    for (int32_t row = 0; row < height_; ++row) std::memcpy(block->data.get() + stride * row, frame.Row(row), stride);
+    GstBuffer* buffer = lender.Lend(std::move(block), GstMemoryFlags(0));
     GST_BUFFER_PTS(buffer) = time;
     GST_BUFFER_DURATION(buffer) = duration;
     {

@@ -65,7 +65,7 @@ private:
     GstElement* pipeline_ = nullptr;
     GstElement* source_ = nullptr;
     GstBus* bus_ = nullptr;
-    std::shared_ptr<Blocks> blocks_;  // shared with the buffers that borrow them
+    std::unique_ptr<Blocks> blocks_;  // frame-sized, lent to the buffers pushed
     int fileFd_ = -1;
     int32_t width_ = 0;
     int32_t height_ = 0;
