@@ -28,16 +28,6 @@ void CopyAsBottomUpRows(const GstVideoFrame& frame, uint8_t* bitmap)
     }
 }
 
-// Whether a sample holds a BGR picture of the connected size.
-bool HasConnectedFormat(GstSample* sample, FrameSize size)
-{
-    GstCaps* caps = gst_sample_get_caps(sample);
-    GstVideoInfo info;
-    return caps != nullptr && gst_sample_get_buffer(sample) != nullptr && gst_video_info_from_caps(&info, caps) &&
-           GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGR && GST_VIDEO_INFO_WIDTH(&info) == size.width &&
-           GST_VIDEO_INFO_HEIGHT(&info) == size.height;
-}
-
 GstFlowReturn TakeSample(GstAppSink* sink, gpointer data)
 {
     GstSample* pulled = gst_app_sink_pull_sample(sink);
@@ -67,11 +57,25 @@ GrabberState::~GrabberState()
     if (newest != nullptr) {
         gst_sample_unref(newest);
     }
+    gst_caps_replace(&acceptedCaps, nullptr);
+}
+
+bool GrabberState::IsConnectedFormat(GstCaps* caps)
+{
+    if (caps != acceptedCaps) {
+        // Held, so that other caps cannot come at the same address.
+        gst_caps_replace(&acceptedCaps, caps);
+        acceptedConnected = caps != nullptr && gst_video_info_from_caps(&acceptedInfo, caps) &&
+                            GST_VIDEO_INFO_FORMAT(&acceptedInfo) == GST_VIDEO_FORMAT_BGR &&
+                            GST_VIDEO_INFO_WIDTH(&acceptedInfo) == size.width &&
+                            GST_VIDEO_INFO_HEIGHT(&acceptedInfo) == size.height;
+    }
+    return acceptedConnected;
 }
 
 void GrabberState::Deliver(GstSample* sample)
 {
-    if (!HasConnectedFormat(sample, size)) {
+    if (gst_sample_get_buffer(sample) == nullptr || !IsConnectedFormat(gst_sample_get_caps(sample))) {
         gst_sample_unref(sample);
         return;
     }
@@ -80,6 +84,7 @@ void GrabberState::Deliver(GstSample* sample)
         std::lock_guard lock(mutex);
         if (buffering) {
             std::swap(newest, sample);
+            newestInfo = acceptedInfo;
         }
     }
     if (sample != nullptr) {
@@ -183,6 +188,7 @@ HRESULT SampleGrabber::GetCurrentBuffer(LONG* pBufferSize, LONG* pBuffer)
         return S_OK;
     }
     GstSample* sample = nullptr;
+    GstVideoInfo info;
     {
         std::lock_guard lock(state_->mutex);
         if (!state_->buffering) {
@@ -190,18 +196,17 @@ HRESULT SampleGrabber::GetCurrentBuffer(LONG* pBufferSize, LONG* pBuffer)
         }
         if (state_->newest != nullptr) {
             sample = gst_sample_ref(state_->newest);
+            info = state_->newestInfo;
         }
     }
     if (sample == nullptr) {
         return VFW_E_WRONG_STATE;
     }
     HRESULT hr = E_OUTOFMEMORY;
-    GstVideoInfo info;
     GstVideoFrame frame;
     if (*pBufferSize >= needed) {
         hr = VFW_E_WRONG_STATE;
-        if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
-            gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
+        if (gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
             CopyAsBottomUpRows(frame, reinterpret_cast<uint8_t*>(pBuffer));
             gst_video_frame_unmap(&frame);
             *pBufferSize = needed;

@@ -10,6 +10,7 @@
 
 #include <dshow.h>
 #include <qedit.h>
+#include <gst/video/video.h>
 
 #include "camera_format.h"
 #include "com_server.h"
@@ -21,8 +22,14 @@ namespace dshow {
 struct GrabberState {
     std::mutex mutex;
     GstSample* newest = nullptr;  // under mutex
+    GstVideoInfo newestInfo{};    // under mutex: the format of `newest`
     bool buffering = false;       // under mutex
     FrameSize size{};             // set before the stream starts
+    // The streaming thread's last caps and whether they are the connected format, so that
+    // a stream's caps are parsed once, not for every sample.
+    GstCaps* acceptedCaps = nullptr;
+    GstVideoInfo acceptedInfo{};
+    bool acceptedConnected = false;
     std::atomic<uint64_t> samplesReceived{0};
     std::atomic<uint64_t> buffersCopied{0};
     std::atomic<uint64_t> streamErrors{0};
@@ -34,6 +41,9 @@ struct GrabberState {
 
     // Called on the streaming thread with a new sample (the reference is handed over).
     void Deliver(GstSample* sample);
+    // Whether samples with `caps` hold BGR pictures of the connected size; on the
+    // streaming thread.
+    bool IsConnectedFormat(GstCaps* caps);
 };
 
 class SampleGrabber : public com::Object<IBaseFilter, ISampleGrabber> {
