@@ -3,32 +3,33 @@
 #include <gst/app/gstappsrc.h>
 #include <gst/video/video.h>
 
+#include "block_lender.h"
 #include "gst_support.h"
 #include "test_scene.h"
 
 namespace dshow {
 namespace {
 
+constexpr int kStride = GST_ROUND_UP_4(kTestCameraWidth * 3);
+
+// Frames are drawn into blocks that earlier frames have given back, each noting what it
+// holds, so that only the head's old and new boxes are drawn again.
+using Blocks = BlockLender<test_scene::Drawn>;
+
 struct TestCameraState {
     guint64 frame = 0;
     test_scene::Renderer renderer;
+    std::shared_ptr<Blocks> blocks = Blocks::Make(static_cast<size_t>(kStride) * kTestCameraHeight);
 };
-
-constexpr int kStride = GST_ROUND_UP_4(kTestCameraWidth * 3);
 
 // Runs on the source's streaming thread whenever it wants another frame.
 void DrawNextFrame(GstAppSrc* source, guint, gpointer data)
 {
     auto* state = static_cast<TestCameraState*>(data);
-    GstBuffer* buffer = gst_buffer_new_allocate(nullptr, kStride * kTestCameraHeight, nullptr);
-    if (buffer == nullptr) {
-        return;
-    }
-    GstMapInfo map;
-    if (gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
-        state->renderer.Render(map.data, kTestCameraWidth, kTestCameraHeight, kStride, static_cast<int>(state->frame));
-        gst_buffer_unmap(buffer, &map);
-    }
+    std::unique_ptr<Blocks::Block> block = state->blocks->Take();
+    state->renderer.Render(block->data.get(), kTestCameraWidth, kTestCameraHeight, kStride,
+                           static_cast<int>(state->frame), &block->note);
+    GstBuffer* buffer = state->blocks->Lend(std::move(block), GST_MEMORY_FLAG_READONLY);
     GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(state->frame, GST_SECOND, kTestCameraFramesPerSecond);
     GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(1, GST_SECOND, kTestCameraFramesPerSecond);
     ++state->frame;

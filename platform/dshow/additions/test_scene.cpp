@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace test_scene {
 namespace {
@@ -88,6 +89,47 @@ std::pair<int, int> Reach(double centre, double radius, int size)
             static_cast<int>(std::clamp(last, 0.0, double(size)))};
 }
 
+// Draws the head into the box [left, right) x [top, bottom), which holds all of it,
+// with the bytes HeadPixel gives; `dx2` is room for dx * dx of each column. A row's head pixels are one run of columns: dx * dx
+// never decreases away from the centre, so neither does the distance. The run is skin
+// but for the eyes and the mouth, whose rows and columns are worked out pixel by pixel.
+void DrawHead(const Head& head, uint8_t* pixels, int stride, int left, int top, int right, int bottom,
+              std::vector<double>& dx2)
+{
+    dx2.resize(static_cast<size_t>(std::max(0, right - left)));
+    for (int x = left; x < right; ++x) {
+        const double dx = (x - head.centre.x) / head.rx;
+        dx2[x - left] = dx * dx;
+    }
+    const auto [leftEyeFirst, leftEyeLast] = Reach(head.centre.x - head.eyeDx, head.eyeR, right);
+    const auto [rightEyeFirst, rightEyeLast] = Reach(head.centre.x + head.eyeDx, head.eyeR, right);
+    const auto [mouthFirst, mouthLast] = Reach(head.centre.x, head.rx * 0.45, right);
+    const std::pair<int, int> features[] = {
+        {leftEyeFirst, leftEyeLast}, {rightEyeFirst, rightEyeLast}, {mouthFirst, mouthLast}};
+
+    for (int y = top; y < bottom; ++y) {
+        const double dy = RowDistance(head, y);
+        const double dy2 = dy * dy;
+        auto inside = [&](int x) { return dx2[x - left] + dy2 < 1.0; };
+        int first = left;
+        while (first < right && !inside(first)) ++first;
+        int last = right;
+        while (last > first && !inside(last - 1)) --last;
+        uint8_t* row = pixels + static_cast<int64_t>(y) * stride;
+        for (int x = first; x < last; ++x) Put(row, x, Skin(dx2[x - left] + dy2));
+
+        // An eye's test can hold only where (y - eyeY)^2 is below eyeR^2, and the mouth's
+        // only where |y - mouthY| is below its half-height.
+        const double eyeRow = (y - head.eyeY) * (y - head.eyeY);
+        const bool eyeRows = eyeRow < head.eyeR * head.eyeR;
+        const bool mouthRows = std::abs(y - head.mouthY) < head.ry * 0.06;
+        if (!eyeRows && !mouthRows) continue;
+        for (const auto& [from, to] : features) {
+            for (int x = std::max(from, first); x < std::min(to, last); ++x) Put(row, x, *HeadPixel(head, x, y, dy));
+        }
+    }
+}
+
 }  // namespace
 
 Bgr BannerPixel(int x, int y)
@@ -116,7 +158,7 @@ void Render(uint8_t* pixels, int width, int height, int stride, int frame)
     }
 }
 
-void Renderer::Render(uint8_t* pixels, int width, int height, int stride, int frame)
+void Renderer::Render(uint8_t* pixels, int width, int height, int stride, int frame, Drawn* drawn)
 {
     if (width != width_ || height != height_ || stride != stride_) {
         still_.assign(static_cast<size_t>(height) * stride, 0);
@@ -128,18 +170,21 @@ void Renderer::Render(uint8_t* pixels, int width, int height, int stride, int fr
         height_ = height;
         stride_ = stride;
     }
-    std::memcpy(pixels, still_.data(), still_.size());
+    if (drawn != nullptr && drawn->width == width && drawn->height == height && drawn->stride == stride) {
+        for (int y = drawn->top; y < drawn->bottom; ++y) {
+            const int64_t at = static_cast<int64_t>(y) * stride + 3 * drawn->left;
+            std::memcpy(pixels + at, still_.data() + at, 3 * static_cast<size_t>(drawn->right - drawn->left));
+        }
+    } else {
+        std::memcpy(pixels, still_.data(), still_.size());
+    }
 
     const Head head(width, height, frame);
     const auto [left, right] = Reach(head.centre.x, head.rx, width);
     const auto [top, bottom] = Reach(head.centre.y, head.ry, height);
-    for (int y = std::max(top, kBannerRows); y < bottom; ++y) {
-        uint8_t* row = pixels + static_cast<int64_t>(y) * stride;
-        const double dy = RowDistance(head, y);
-        for (int x = left; x < right; ++x) {
-            if (const std::optional<Bgr> p = HeadPixel(head, x, y, dy)) Put(row, x, *p);
-        }
-    }
+    const int firstRow = std::max(top, kBannerRows);
+    if (drawn != nullptr) *drawn = Drawn{width, height, stride, left, firstRow, right, std::max(firstRow, bottom)};
+    DrawHead(head, pixels, stride, left, firstRow, right, bottom, columnDx2_);
 }
 
 }  // namespace test_scene
