@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "preview_graph.h"
+#include "sample_grabber.h"
 #include "tests/support/test_files.h"
 #include "tests/support/video_sources.h"
 #include "test_scene.h"
@@ -167,6 +168,42 @@ TEST_F(SampleGrabberTest, StreamErrorKeepsTheLastFrameIfThereWasOne)
         EXPECT_EQ(errorAfter > 1 ? S_OK : VFW_E_WRONG_STATE, CopyNewest(graph.grabber(), DibStride(64) * 48, &buffer));
         EXPECT_EQ(S_OK, graph.control()->Stop());
     }
+}
+
+// The streaming thread's format check, which reads a stream's caps once: only BGR
+// samples of the connected size with a picture are kept, whatever came before them, and
+// the kept sample's format travels with it.
+TEST(GrabberStateTest, OnlySamplesOfTheConnectedFormatAreKept)
+{
+    gst_init(nullptr, nullptr);
+    dshow::GrabberState state;
+    state.size = dshow::FrameSize{4, 2};
+    state.buffering = true;
+    auto caps = [](const char* format, int height) {
+        return gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, format, "width", G_TYPE_INT, 4, "height",
+                                   G_TYPE_INT, height, nullptr);
+    };
+    auto deliver = [&](GstCaps* of, bool withPicture) {
+        GstBuffer* buffer = withPicture ? gst_buffer_new_allocate(nullptr, 2 * 12, nullptr) : nullptr;
+        state.Deliver(gst_sample_new(buffer, of, nullptr, nullptr));
+        if (buffer != nullptr) gst_buffer_unref(buffer);
+        return state.samplesReceived.load();
+    };
+    GstCaps* bgr = caps("BGR", 2);
+    GstCaps* rgb = caps("RGB", 2);
+    GstCaps* taller = caps("BGR", 3);
+    GstCaps* bgrAgain = caps("BGR", 2);
+    EXPECT_EQ(1u, deliver(bgr, true));
+    EXPECT_EQ(1u, deliver(rgb, true));
+    EXPECT_EQ(1u, deliver(taller, true));
+    EXPECT_EQ(1u, deliver(taller, true));
+    EXPECT_EQ(2u, deliver(bgrAgain, true));
+    EXPECT_EQ(2u, deliver(bgrAgain, false));
+    EXPECT_EQ(2u, deliver(nullptr, true));
+    EXPECT_EQ(3u, deliver(bgr, true));
+    EXPECT_EQ(GST_VIDEO_FORMAT_BGR, GST_VIDEO_INFO_FORMAT(&state.newestInfo));
+    EXPECT_EQ(2, GST_VIDEO_INFO_HEIGHT(&state.newestInfo));
+    for (GstCaps* each : {bgr, rgb, taller, bgrAgain}) gst_caps_unref(each);
 }
 
 }  // namespace

@@ -90,9 +90,10 @@ std::pair<int, int> Reach(double centre, double radius, int size)
 }
 
 // Draws the head into the box [left, right) x [top, bottom), which holds all of it,
-// with the bytes HeadPixel gives; `dx2` is room for dx * dx of each column. A row's head pixels are one run of columns: dx * dx
-// never decreases away from the centre, so neither does the distance. The run is skin
-// but for the eyes and the mouth, whose rows and columns are worked out pixel by pixel.
+// with the bytes HeadPixel gives; `dx2` is room for dx * dx of each column. A row's head
+// pixels are one run of columns: dx * dx never decreases away from the centre, so neither
+// does the distance. The run is skin but for the eyes and the mouth, whose rows and
+// columns are worked out pixel by pixel.
 void DrawHead(const Head& head, uint8_t* pixels, int stride, int left, int top, int right, int bottom,
               std::vector<double>& dx2)
 {
