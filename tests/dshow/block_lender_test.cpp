@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -51,6 +52,29 @@ TEST(BlockLenderTest, ALoanKeepsTheLenderAndItsFlags)
     gst_buffer_unmap(buffer, &map);
     gst_buffer_unref(buffer);
     EXPECT_TRUE(watch.expired());
+}
+
+// After a burst (a queue that filled up and drained) only a few blocks are kept: the
+// rest are freed, and what is taken after them is new.
+TEST(BlockLenderTest, OnlyAFewBlocksAreKeptAfterABurst)
+{
+    gst_init(nullptr, nullptr);
+    const std::shared_ptr<Lender> lender = Lender::Make(32);
+    std::vector<GstBuffer*> burst;
+    for (int i = 1; i <= 20; ++i) {
+        std::unique_ptr<Lender::Block> block = lender->Take();
+        block->note = i;
+        burst.push_back(lender->Lend(std::move(block), GstMemoryFlags(0)));
+    }
+    for (GstBuffer* buffer : burst) gst_buffer_unref(buffer);
+    int kept = 0;
+    std::vector<std::unique_ptr<Lender::Block>> taken;
+    for (int i = 0; i < 20; ++i) {
+        taken.push_back(lender->Take());
+        kept += taken.back()->note != 0 ? 1 : 0;
+    }
+    EXPECT_GT(kept, 0);
+    EXPECT_LT(kept, 8);
 }
 
 }  // namespace

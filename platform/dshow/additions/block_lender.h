@@ -1,8 +1,9 @@
 // Memory blocks of one size lent to GStreamer buffers and reused: a block comes back when
 // the last buffer that holds it is gone, and the next frame is written into it, so that a
-// stream of frames neither allocates nor touches new pages. Each block carries a note of
-// type `Note` for its writer (what was drawn into it last, say); a new block's note is
-// value-initialised.
+// stream of frames neither allocates nor touches new pages. A few blocks are kept spare,
+// enough for a steady stream; those that come back beyond them, after a queue has filled
+// up, are freed. Each block carries a note of type `Note` for its writer (what was drawn
+// into it last, say); a new block's note is value-initialised.
 #pragma once
 
 #include <cstddef>
@@ -62,12 +63,14 @@ private:
 
     explicit BlockLender(size_t bytes) : bytes_(bytes) {}
 
+    static constexpr size_t kMostSpares = 4;
+
     static void GiveBack(gpointer data)
     {
         std::unique_ptr<Loan> loan(static_cast<Loan*>(data));
         const std::shared_ptr<BlockLender> lender = std::move(loan->lender);
         const std::lock_guard<std::mutex> lock(lender->mutex_);
-        lender->spare_.push_back(std::move(loan->block));
+        if (lender->spare_.size() < kMostSpares) lender->spare_.push_back(std::move(loan->block));
     }
 
     const size_t bytes_;
