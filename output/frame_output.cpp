@@ -143,6 +143,7 @@ void FrameOutput::Push(const DibImage& frame, uint64_t time, uint64_t duration)
     // GStreamer's BGR rows have the bitmap's stride, only their order is the other way.
     dshow::BlockLender<Blocks::NoNote>& lender = *blocks_->lender;
     auto block = lender.Take();
+    if (block == nullptr) return;  // out of memory: the frame is left out
     const size_t stride = lender.Bytes() / static_cast<size_t>(height_);
     for (int32_t row = 0; row < height_; ++row) std::memcpy(block->data.get() + stride * row, frame.Row(row), stride);
     GstBuffer* buffer = lender.Lend(std::move(block), GstMemoryFlags(0));

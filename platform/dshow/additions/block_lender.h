@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include <gst/gst.h>
@@ -20,7 +21,7 @@ template <class Note>
 class BlockLender : public std::enable_shared_from_this<BlockLender<Note>> {
 public:
     struct Block {
-        explicit Block(size_t bytes) : data(new uint8_t[bytes]) {}
+        explicit Block(size_t bytes) : data(new (std::nothrow) uint8_t[bytes]) {}
         std::unique_ptr<uint8_t[]> data;
         Note note{};
     };
@@ -32,7 +33,7 @@ public:
 
     size_t Bytes() const { return bytes_; }
 
-    // A block given back earlier, or a new one.
+    // A block given back earlier, or a new one; null when memory has run out.
     std::unique_ptr<Block> Take()
     {
         {
@@ -43,7 +44,8 @@ public:
                 return block;
             }
         }
-        return std::make_unique<Block>(bytes_);
+        std::unique_ptr<Block> block(new (std::nothrow) Block(bytes_));
+        return block != nullptr && block->data != nullptr ? std::move(block) : nullptr;
     }
 
     // A buffer over the whole block; the block comes back here once the buffer is freed,

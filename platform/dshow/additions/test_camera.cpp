@@ -27,6 +27,9 @@ void DrawNextFrame(GstAppSrc* source, guint, gpointer data)
 {
     auto* state = static_cast<TestCameraState*>(data);
     std::unique_ptr<Blocks::Block> block = state->blocks->Take();
+    if (block == nullptr) {
+        return;
+    }
     state->renderer.Render(block->data.get(), kTestCameraWidth, kTestCameraHeight, kStride,
                            static_cast<int>(state->frame), &block->note);
     GstBuffer* buffer = state->blocks->Lend(std::move(block), GST_MEMORY_FLAG_READONLY);
