@@ -119,6 +119,7 @@ void GatherPixels(const uint8_t* source, int32_t step, int32_t count, uint8_t* o
     // Four-byte moves: the extra byte read is the right neighbour's first, and the extra
     // byte written is overwritten by the next pixel.
     const int64_t stride = 3 * int64_t{step};
+#pragma GCC unroll 4
     for (int32_t j = 0; j + 1 < count; ++j) {
         uint32_t pixel;
         std::memcpy(&pixel, source + stride * j, 4);

@@ -13,7 +13,7 @@ SimdLevel Detect()
         __builtin_cpu_supports("avx512vnni") && __builtin_cpu_supports("bmi2")) {
         return SimdLevel::kAvx512;
     }
-    if (__builtin_cpu_supports("avx2")) {
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
         return SimdLevel::kAvx2;
     }
     return SimdLevel::kBaseline;

@@ -5,8 +5,8 @@
 
 enum class SimdLevel {
     kBaseline,  // x86-64 baseline
-    kAvx2,
-    kAvx512,  // AVX-512 F, DQ, BW, VL, VBMI and VNNI, with BMI2
+    kAvx2,      // AVX2 with FMA
+    kAvx512,    // AVX-512 F, DQ, BW, VL, VBMI and VNNI, with BMI2
 };
 
 // The highest level this processor and operating system support.
@@ -23,7 +23,7 @@ SimdLevel SetSimdLevel(SimdLevel level);
 
 // Mark functions compiled for the levels above baseline, which may run only at that
 // level or higher.
-#define QM_TARGET_AVX2 __attribute__((target("avx2")))
+#define QM_TARGET_AVX2 __attribute__((target("avx2,fma")))
 #define QM_TARGET_AVX512 \
     __attribute__((target("avx2,bmi,bmi2,avx512f,avx512dq,avx512bw,avx512vl,avx512vbmi,avx512vnni")))
 

@@ -171,6 +171,19 @@ TEST_P(KernelTest, ResizeMatchesTheWarpFormulaAtRandomScales)
     }
 }
 
+// Whole-column steps at every short width: the gathered row is the last one in the
+// source's memory and its last pixel ends the buffer when the row has no padding, so
+// a read past the last neighbour pair shows under the address sanitizer.
+TEST_P(KernelTest, ResizeGathersEveryWidthUpToTheEndOfTheSource)
+{
+    int index = 2000;
+    for (int32_t step = 1; step <= 6; ++step) {
+        for (int32_t width = 1; width <= 50; ++width) {
+            ExpectResizeMatches({step * width, 2}, {width, 1}, CaseSeed(index++), true);
+        }
+    }
+}
+
 // The decision of the mask against the plain conversion, on every colour: the colours
 // of one red value form a 256 x 256 image, blue along the columns and green down the rows.
 TEST_P(KernelTest, MaskMatchesThePlainFormulaOnEveryColour)
