@@ -51,6 +51,17 @@ static_assert(kLumaGreenRed.first + kLumaGreenBlue.first == kLuma.green && kLuma
               kLumaGreenBlue.second == kLuma.blue);
 static_assert(kHalfBlueBlueRed.first == kHalfBlue.blue && kHalfBlueBlueRed.second == kHalfBlue.red &&
               kHalfBlueGreenBlue.first == kHalfBlue.green && kHalfBlueGreenBlue.second == 0);
+// The Cb and Cr numerators in the differences (B - G, G - R) of a pixel, as word pairs:
+// 25000 (B - G) + 8437 (G - R), and -8131 (B - G) - 50000 (G - R), whose second weight
+// is split in two.
+constexpr PairWeights kHalfBlueDifferences{25000, 8437};
+constexpr PairWeights kRedDifferences{-8131, -25000}, kRedGreenLessRed{0, -25000};
+static_assert(kHalfBlueDifferences.first == kHalfBlue.blue &&
+              kHalfBlueDifferences.second - kHalfBlueDifferences.first == kHalfBlue.green &&
+              -kHalfBlueDifferences.second == kHalfBlue.red);
+static_assert(kRedDifferences.first == kRed.blue &&
+              kRedDifferences.second + kRedGreenLessRed.second - kRedDifferences.first == kRed.green &&
+              -(kRedDifferences.second + kRedGreenLessRed.second) == kRed.red && kRedGreenLessRed.first == 0);
 static_assert(kRedGreenRed.first + kRedGreenBlue.first == kRed.green &&
               kRedGreenRed.second + kRedBlueRed.second == kRed.red && kRedBlueRed.first == kRed.blue &&
               kRedGreenBlue.second == 0);

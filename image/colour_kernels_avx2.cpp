@@ -16,17 +16,16 @@ QM_TARGET_AVX2 __m256i WeightPair(PairWeights w)
 }
 
 // The same integer numerators as the baseline, each weight split so that it fits 16
-// bits: pixels are spread to the word pairs (G, R), (G, B) and (B, R) and multiplied
-// and added pairwise.
+// bits: the luma from the word pairs (G, R) and (G, B) of each pixel, the chroma from
+// the differences (B - G, G - R), multiplied and added pairwise.
 QM_TARGET_AVX2 void MaskPixelsAvx2(const uint8_t* source, uint8_t* mask, int32_t count, const SkinBox& box,
                                    BgrPixel inside, BgrPixel outside)
 {
     const __m256i toGreenRed = LaneShuffle<1, -1, 2, -1>(), toGreenBlue = LaneShuffle<1, -1, 0, -1>(),
-                  toBlueRed = LaneShuffle<0, -1, 2, -1>();
+                  toBlueGreen = LaneShuffle<0, -1, 1, -1>();
     const __m256i lumaGreenRed = WeightPair(kLumaGreenRed), lumaGreenBlue = WeightPair(kLumaGreenBlue);
-    const __m256i blueBlueRed = WeightPair(kHalfBlueBlueRed), blueGreen = WeightPair(kHalfBlueGreenBlue);
-    const __m256i redGreenRed = WeightPair(kRedGreenRed), redBlueRed = WeightPair(kRedBlueRed),
-                  redGreen = WeightPair(kRedGreenBlue);
+    const __m256i blueDifferences = WeightPair(kHalfBlueDifferences);
+    const __m256i redDifferences = WeightPair(kRedDifferences), redGreenLessRed = WeightPair(kRedGreenLessRed);
     const __m256i lumaLow = _mm256_set1_epi32(box.lumaLow), lumaHigh = _mm256_set1_epi32(box.lumaHigh);
     const __m256i blueLow = _mm256_set1_epi32(box.blueLow), blueHigh = _mm256_set1_epi32(box.blueHigh);
     const __m256i redLow = _mm256_set1_epi32(box.redLow), redHigh = _mm256_set1_epi32(box.redHigh);
@@ -34,40 +33,39 @@ QM_TARGET_AVX2 void MaskPixelsAvx2(const uint8_t* source, uint8_t* mask, int32_t
     const __m256i outsideLanes = _mm256_set1_epi32(PixelLane(outside));
     const __m256i undecided = _mm256_set1_epi32(-1);
 
-    // Blocks are done in batches; the few undecided pixels of a batch are settled after
-    // it, so that the vector loop makes no calls.
-    constexpr int kBatch = 64;
+    // Pixels are done in batches. A pixel on a bound, whose margin is -1, is rare: a
+    // batch that has one is done again by the baseline, which settles it.
+    constexpr int32_t kBatch = 512;
     int32_t j = 0;
     while (j + 8 <= count) {
         const int32_t batchStart = j;
-        uint8_t open[kBatch];
-        uint32_t anyOpen = 0;
-        int blocks = 0;
-        for (; blocks < kBatch && j + 8 <= count; ++blocks, j += 8) {
+        __m256i open = _mm256_setzero_si256();
+        for (; j - batchStart < kBatch && j + 8 <= count; j += 8) {
             const __m256i bytes = LoadPixelBytes(source + 3 * int64_t{j});
             const __m256i greenRed = _mm256_shuffle_epi8(bytes, toGreenRed);
             const __m256i greenBlue = _mm256_shuffle_epi8(bytes, toGreenBlue);
-            const __m256i blueRed = _mm256_shuffle_epi8(bytes, toBlueRed);
+            const __m256i differences = _mm256_sub_epi16(_mm256_shuffle_epi8(bytes, toBlueGreen), greenRed);
             const __m256i luma = _mm256_add_epi32(_mm256_madd_epi16(greenRed, lumaGreenRed),
                                                   _mm256_madd_epi16(greenBlue, lumaGreenBlue));
-            const __m256i blue =
-                _mm256_add_epi32(_mm256_madd_epi16(blueRed, blueBlueRed), _mm256_madd_epi16(greenBlue, blueGreen));
-            const __m256i red = _mm256_add_epi32(
-                _mm256_add_epi32(_mm256_madd_epi16(greenRed, redGreenRed), _mm256_madd_epi16(blueRed, redBlueRed)),
-                _mm256_madd_epi16(greenBlue, redGreen));
+            const __m256i blue = _mm256_madd_epi16(differences, blueDifferences);
+            const __m256i red = _mm256_add_epi32(_mm256_madd_epi16(differences, redDifferences),
+                                                 _mm256_madd_epi16(differences, redGreenLessRed));
             const __m256i margin = _mm256_min_epi32(
                 _mm256_min_epi32(_mm256_min_epi32(_mm256_sub_epi32(luma, lumaLow), _mm256_sub_epi32(lumaHigh, luma)),
                                  _mm256_min_epi32(_mm256_sub_epi32(blue, blueLow), _mm256_sub_epi32(blueHigh, blue))),
                 _mm256_min_epi32(_mm256_sub_epi32(red, redLow), _mm256_sub_epi32(redHigh, red)));
-            const __m256i outsideLane = _mm256_srai_epi32(margin, 31);
-            StorePixels(mask + 3 * int64_t{j}, _mm256_blendv_epi8(insideLanes, outsideLanes, outsideLane));
-            open[blocks] =
-                static_cast<uint8_t>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(margin, undecided))));
-            anyOpen |= open[blocks];
+            const __m256i lanes = _mm256_blendv_epi8(insideLanes, outsideLanes, _mm256_srai_epi32(margin, 31));
+            if (j + 11 <= count) {
+                // 32 bytes: the eight past the block's 24 land on pixels written after it.
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(mask + 3 * int64_t{j}), PackPixels(lanes));
+            } else {
+                StorePixels(mask + 3 * int64_t{j}, lanes);
+            }
+            open = _mm256_or_si256(open, _mm256_cmpeq_epi32(margin, undecided));
         }
-        for (int b = 0; anyOpen != 0 && b < blocks; ++b) {
-            const int64_t first = batchStart + int64_t{8} * b;
-            SettleUndecided(source + 3 * first, mask + 3 * first, open[b], box, inside, outside);
+        if (!_mm256_testz_si256(open, open)) {
+            const int64_t first = 3 * int64_t{batchStart};
+            MaskPixels(source + first, mask + first, j - batchStart, box, inside, outside);
         }
     }
     MaskPixels(source + 3 * int64_t{j}, mask + 3 * int64_t{j}, count - j, box, inside, outside);

@@ -52,13 +52,18 @@ QM_TARGET_AVX2 inline __m256i LoadPixels(const uint8_t* p, __m256i toLanes)
     return _mm256_shuffle_epi8(LoadPixelBytes(p), toLanes);
 }
 
-// Writes the low three bytes of lanes 0..7 as eight packed pixels.
-QM_TARGET_AVX2 inline void StorePixels(uint8_t* p, __m256i lanes)
+// The low three bytes of lanes 0..7 as 24 packed bytes at the start of the register.
+QM_TARGET_AVX2 inline __m256i PackPixels(__m256i lanes)
 {
     const __m256i pack = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,  //
                                           0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-    const __m256i packed =
-        _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(lanes, pack), _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7));
+    return _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(lanes, pack), _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7));
+}
+
+// Writes the low three bytes of lanes 0..7 as eight packed pixels.
+QM_TARGET_AVX2 inline void StorePixels(uint8_t* p, __m256i lanes)
+{
+    const __m256i packed = PackPixels(lanes);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(packed));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 16), _mm256_extracti128_si256(packed, 1));
 }
