@@ -35,7 +35,7 @@ QM_TARGET_AVX2 void MaskPixelsAvx2(const uint8_t* source, uint8_t* mask, int32_t
 
     // Pixels are done in batches. A pixel on a bound, whose margin is -1, is rare: a
     // batch that has one is done again by the baseline, which settles it.
-    constexpr int32_t kBatch = 512;
+    constexpr int32_t kBatch = 64;
     int32_t j = 0;
     while (j + 8 <= count) {
         const int32_t batchStart = j;
