@@ -71,4 +71,10 @@ long Reported(const std::string& output, const std::string& what)
     return std::regex_search(output, match, std::regex("([0-9]+) " + what)) ? std::stol(match[1]) : -1;
 }
 
+double ReportedSeconds(const std::string& output)
+{
+    std::smatch match;
+    return std::regex_search(output, match, std::regex("ticks in ([0-9.]+) s")) ? std::stod(match[1]) : -1;
+}
+
 }  // namespace e2e

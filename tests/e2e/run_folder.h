@@ -53,4 +53,8 @@ std::vector<std::string> FilesIn(const std::filesystem::path& folder);
 // "31 frames received"; -1 when the output has none.
 long Reported(const std::string& output, const std::string& what);
 
+// The seconds that the unattended report says the ticks took, as in "100 ticks in 3.1 s";
+// -1 when the output has none.
+double ReportedSeconds(const std::string& output);
+
 }  // namespace e2e
