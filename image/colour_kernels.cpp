@@ -78,15 +78,6 @@ void MaskPixels(const uint8_t* source, uint8_t* mask, int32_t count, const SkinB
     }
 }
 
-void SettleUndecided(const uint8_t* source, uint8_t* mask, uint32_t undecided, const SkinBox& box, BgrPixel inside,
-                     BgrPixel outside)
-{
-    for (; undecided != 0; undecided &= undecided - 1) {
-        const int k = __builtin_ctz(undecided);
-        *PixelAt(mask, k) = InsideBox(PixelAt(source, k), box.lower, box.upper) ? inside : outside;
-    }
-}
-
 const ColourKernels& BaselineColourKernels()
 {
     static const ColourKernels kernels{MaskPixels, CountColour, KeyedCopy};

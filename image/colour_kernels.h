@@ -75,10 +75,6 @@ bool InsideBox(const BgrPixel* pixel, const YCbCrPixel& lower, const YCbCrPixel&
 void MaskPixels(const uint8_t* source, uint8_t* mask, int32_t count, const SkinBox& box, BgrPixel inside,
                 BgrPixel outside);
 
-// Sets pixel k of mask by InsideBox for each bit k of undecided (k < 32).
-void SettleUndecided(const uint8_t* source, uint8_t* mask, uint32_t undecided, const SkinBox& box, BgrPixel inside,
-                     BgrPixel outside);
-
 // A colour as one 32-bit vector lane holds a pixel: blue | green << 8 | red << 16.
 inline int32_t PixelLane(BgrPixel colour)
 {

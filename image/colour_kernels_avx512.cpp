@@ -1,8 +1,9 @@
 // The colour row kernels on AVX-512, sixteen pixels at a time. Byte-masked loads and
 // stores cover the end of a row, so no pixel goes to the baseline kernels except the
-// undecided ones of the mask.
+// mask's batches that hold a pixel on a bound.
 #include "image/colour_kernels.h"
 
+#include <algorithm>
 #include <array>
 
 #include "image/avx512_intrinsics.h"
@@ -101,15 +102,13 @@ QM_TARGET_AVX512 void MaskPixelsAvx512(const uint8_t* source, uint8_t* mask, int
     const __m512i outsideLanes = _mm512_set1_epi32(PixelLane(outside));
     const __m512i undecided = _mm512_set1_epi32(-1);
 
-    // Blocks are done in batches; the few undecided pixels of a batch are settled after
-    // it, so that the vector loop makes no calls.
-    constexpr int kBatch = 64;
+    // Pixels are done in batches. A pixel on a bound, whose margin is -1, is rare: a
+    // batch that has one is done again by the baseline, which settles it.
+    constexpr int32_t kBatch = 64;
     for (int32_t j = 0; j < count;) {
         const int32_t batchStart = j;
-        uint16_t open[kBatch];
-        uint32_t anyOpen = 0;
-        int blocks = 0;
-        for (; blocks < kBatch && j < count; ++blocks, j += kPixels) {
+        __mmask16 open = 0;
+        for (; j - batchStart < kBatch && j < count; j += kPixels) {
             const int32_t n = count - j < kPixels ? count - j : kPixels;
             const __mmask64 bytesMask = PixelBytes(n);
             const bool interior = InteriorBlock(j, count);
@@ -137,12 +136,11 @@ QM_TARGET_AVX512 void MaskPixelsAvx512(const uint8_t* source, uint8_t* mask, int
             } else {
                 _mm512_mask_storeu_epi8(mask + 3 * int64_t{j}, bytesMask, packed);
             }
-            open[blocks] = static_cast<uint16_t>(_mm512_cmpeq_epi32_mask(margin, undecided) & _bzhi_u32(~0u, n));
-            anyOpen |= open[blocks];
+            open |= _mm512_cmpeq_epi32_mask(margin, undecided) & _bzhi_u32(~0u, n);
         }
-        for (int b = 0; anyOpen != 0 && b < blocks; ++b) {
-            const int64_t first = batchStart + int64_t{kPixels} * b;
-            SettleUndecided(source + 3 * first, mask + 3 * first, open[b], box, inside, outside);
+        if (open != 0) {
+            const int64_t first = 3 * int64_t{batchStart};
+            MaskPixels(source + first, mask + first, std::min(j, count) - batchStart, box, inside, outside);
         }
     }
 }
